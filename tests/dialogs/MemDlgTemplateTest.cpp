@@ -296,6 +296,8 @@ TEST(TemplateFailure, ControlBeforeCreate) {
     EXPECT_FALSE(t.IsValid());
 }
 
+// The native stand-ins for the platform: allocation failures on demand, and code page 1252.
+#ifndef _WIN32
 TEST(TemplateFailure, OutOfMemory) {
     struct Restore {
         ~Restore() { memdlg::FailGlobalAllocationsAfter(-1); }
@@ -328,3 +330,4 @@ TEST(TemplateAnsi, CodePageTextBecomesUtf16) {
     EXPECT_EQ(Word(b, 32), 0x20AC);
     EXPECT_EQ(Word(b, 34), 0);
 }
+#endif
