@@ -91,6 +91,14 @@ public:
         return true;
     }
 
+    // Drops the last element; false when there is none.
+    bool PopBack() {
+        if (m_count == 0)
+            return false;
+        --m_count;
+        return true;
+    }
+
     // Pointer arrays only: deletes every non-null element in index order; the storage stays.
     void DeleteAll() {
         static_assert(std::is_pointer<T>::value, "DeleteAll is for arrays of owned pointers");
