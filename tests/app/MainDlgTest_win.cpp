@@ -61,7 +61,7 @@ private:
     const BYTE* m_start;
 };
 
-struct ControlSpec {
+struct ControlRow {
     DWORD id;
     const char* className; // ordinals of the predefined classes
     const char* text;
@@ -69,7 +69,7 @@ struct ControlSpec {
     short x, y, cx, cy;
 };
 
-const ControlSpec kControls[] = {
+const ControlRow kControls[] = {
     {1, "#128", "&Merge", 0x50010001, 79, 174, 50, 14},
     {2, "#128", "&Close", 0x50010000, 157, 174, 50, 14},
     {57664, "#128", "A&bout", 0x50010000, 235, 174, 50, 14},
@@ -107,7 +107,7 @@ TEST(Resources, MainDialogTemplateIsExtendedWithEveryControlInTabOrder) {
     EXPECT_EQ(t.Word(), 0); // italic 0, character set 0
     EXPECT_EQ(t.SzOrOrdinal(), "Segoe UI");
     for (WORD i = 0; i < count && i < 12; ++i) {
-        const ControlSpec& want = kControls[i];
+        const ControlRow& want = kControls[i];
         SCOPED_TRACE(want.text[0] ? want.text : std::to_string(want.id).c_str());
         t.AlignDword();
         t.Dword(); // help id
