@@ -2,6 +2,7 @@
 // loop; it finds the dialog, looks at it and ends it with a command.
 #include "dialogs/GenericTextDialog_win.h"
 
+#include "tests/app/WinTestUtil_win.h"
 #include "tests/markup_win/WinUiTestUtil.h"
 
 #include <gtest/gtest.h>
@@ -28,43 +29,23 @@ struct Facts {
     std::string caption;
 };
 
-std::function<void(HWND)> g_script;
-
 HWND FindOwnDialog() {
-    HWND found = nullptr;
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM param) -> BOOL {
-            char name[16];
-            if (::GetClassNameA(window, name, sizeof name) && std::string(name) == "#32770" &&
-                ::IsWindowVisible(window)) {
-                *reinterpret_cast<HWND*>(param) = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
+    for (HWND w : ThreadWindows(::GetCurrentThreadId(), "#32770"))
+        if (::IsWindowVisible(w))
+            return w;
+    return nullptr;
 }
 
-void CALLBACK RunScript(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND dialog = FindOwnDialog();
-    if (!dialog || !g_script)
-        return;
-    ::KillTimer(nullptr, timer);
-    auto script = std::move(g_script);
-    g_script = nullptr;
-    script(dialog);
-}
-
-// Runs the dialog with `script` called once it is up; the script must end it.
+// Runs the dialog with `script` called once from inside its loop; the script must end it.
 INT_PTR RunDialog(GenericTextDialog& dialog, std::function<void(HWND)> script, HWND owner = nullptr) {
-    g_script = std::move(script);
-    UINT_PTR timer = ::SetTimer(nullptr, 0, 50, RunScript);
-    INT_PTR result = dialog.DoModal(owner, 0);
-    ::KillTimer(nullptr, timer);
-    g_script = nullptr;
-    return result;
+    ActionInLoop act([&] {
+        HWND window = FindOwnDialog();
+        if (!window)
+            return false;
+        script(window);
+        return true;
+    });
+    return dialog.DoModal(owner, 0);
 }
 
 void End(HWND dialog, int id, int code = BN_CLICKED) {
