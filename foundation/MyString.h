@@ -34,7 +34,7 @@ public:
         }
         if (other.m_count == 0)
             return false;
-        if (!this->Reserve(other.m_count + 1))
+        if (!ReserveWithTerminator(other.m_count))
             return false;
         std::memcpy(this->m_data, other.m_data, sizeof(C) * other.m_count);
         this->m_count = other.m_count;
@@ -72,7 +72,7 @@ public:
         }
         if (!chars || chars[0] == 0 || n == 0)
             return true;
-        if (!this->Reserve(n + 1) || !Append(chars, n))
+        if (!ReserveWithTerminator(n) || !Append(chars, n))
             return false;
         return Terminate();
     }
@@ -120,7 +120,7 @@ public:
         uint32_t end =
             (length == 0 || uint64_t(from) + length > this->m_count) ? this->m_count : from + length;
         length = end - from;
-        if (!target.Reserve(length + 1))
+        if (!target.ReserveWithTerminator(length))
             return false;
         std::memmove(target.m_data, this->m_data + from, sizeof(C) * length);
         target.m_count = length;
@@ -232,6 +232,8 @@ public:
     }
 
 private:
+    // Room for n characters and a terminator.
+    bool ReserveWithTerminator(uint32_t n) { return n < UINT32_MAX && this->Reserve(n + 1); }
     bool Contains(C c) const { return FindChar(c, 0) < this->m_count; }
 
     bool m_ascii;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <type_traits>
@@ -58,6 +59,8 @@ public:
     bool Reserve(uint32_t n) {
         if (n <= m_capacity)
             return true;
+        if (size_t(n) > SIZE_MAX / sizeof(T))
+            return FailReserve();
         T* block;
         if (m_external) {
             block = static_cast<T*>(std::malloc(sizeof(T) * size_t(n)));
@@ -66,14 +69,8 @@ public:
         } else {
             block = static_cast<T*>(std::realloc(this->m_data, sizeof(T) * size_t(n)));
         }
-        if (!block) {
-            ReleaseOwned();
-            this->m_data = nullptr;
-            m_count = 0;
-            m_capacity = 0;
-            m_external = false;
-            return false;
-        }
+        if (!block)
+            return FailReserve();
         this->m_data = block;
         m_capacity = n;
         m_external = false;
@@ -117,6 +114,15 @@ public:
     bool IsEmpty() const { return m_count == 0; }
 
 protected:
+    // A failed allocation leaves the container empty and without storage.
+    bool FailReserve() {
+        ReleaseOwned();
+        m_count = 0;
+        m_capacity = 0;
+        m_external = false;
+        return false;
+    }
+
     void ReleaseOwned() {
         if (!m_external && this->m_data)
             std::free(this->m_data);

@@ -38,17 +38,26 @@ TEST(ToWide, ValidText) {
     EXPECT_EQ(Convert(std::string("a\0b", 3)), (U{'a', 0, 'b'}));        // zero bytes are characters
 }
 
+// The replacement rules of MultiByteToWideChar: one U+FFFD for the bytes read until a sequence can
+// no longer be valid; a sequence cut off by the end takes the rest of the text.
 TEST(ToWide, InvalidSequencesBecomeReplacementCharacters) {
-    EXPECT_EQ(Convert("\x80"), (U{R}));                      // lone continuation byte
-    EXPECT_EQ(Convert("a\xC3"), (U{'a', R}));                // truncated at the end
-    EXPECT_EQ(Convert("\xC3x"), (U{R, 'x'}));                // the next byte is kept
-    EXPECT_EQ(Convert("\xC0\xAF"), (U{R, R}));               // overlong two-byte form
-    EXPECT_EQ(Convert("\xE0\x80\xAF"), (U{R, R, R}));        // overlong three-byte form
-    EXPECT_EQ(Convert("\xED\xA0\x80"), (U{R, R, R}));        // encoded surrogate
-    EXPECT_EQ(Convert("\xF4\x90\x80\x80"), (U{R, R, R, R})); // above U+10FFFF
-    EXPECT_EQ(Convert("\xE6\x97x"), (U{R, 'x'}));            // maximal subpart: one U+FFFD
+    EXPECT_EQ(Convert("\x80"), (U{R}));        // lone continuation byte
+    EXPECT_EQ(Convert("\xFF\xFE"), (U{R, R})); // never in UTF-8
+    EXPECT_EQ(Convert("\xC3x"), (U{R, 'x'}));  // the non-continuation byte is kept
+    EXPECT_EQ(Convert("\xE2"
+                      "Abc"),
+              (U{R, 'A', 'b', 'c'}));
+    EXPECT_EQ(Convert("\xE6\x97x"), (U{R, 'x'}));         // a good start then a bad byte: one U+FFFD
+    EXPECT_EQ(Convert("\xC0\xAF"), (U{R, R}));            // C0 and C1 never start a sequence
+    EXPECT_EQ(Convert("\xE0\x80\xAF"), (U{R, R}));        // overlong: found at the second byte
+    EXPECT_EQ(Convert("\xF0\x80\x80\x80"), (U{R, R, R})); // overlong four-byte form
+    EXPECT_EQ(Convert("\xED\xA0\x80"), (U{R, R}));        // an encoded surrogate
+    EXPECT_EQ(Convert("\xF4\x90\x80\x80"), (U{R, R, R})); // above U+10FFFF
+    EXPECT_EQ(Convert("a\xC3"), (U{'a', R}));             // cut off by the end
     EXPECT_EQ(Convert("\xF0\x9F\x98"), (U{R}));
-    EXPECT_EQ(Convert("\xFF\xFE"), (U{R, R}));
+    EXPECT_EQ(Convert("\xE2"
+                      "A"),
+              (U{R})); // ... which takes the rest with it
 }
 
 TEST(ToWide, EmptyAndOversizedTextsFail) {
@@ -67,7 +76,7 @@ TEST(Utf8ToUtf16, SizeQueryAndTooSmallBuffer) {
     EXPECT_EQ(Utf8ToUtf16(text, 6, nullptr, 0), 3);
     EXPECT_EQ(Utf8ToUtf16(text, -1, nullptr, 0), 4); // with the terminating zero
     wchar_t out[3];
-    EXPECT_EQ(Utf8ToUtf16(text, 6, out, 2), 0);
+    EXPECT_EQ(Utf8ToUtf16("abc", 3, out, 2), 0);
     EXPECT_EQ(Utf8ToUtf16(text, 6, out, 3), 3);
     EXPECT_EQ(Utf8ToUtf16(text, 0, out, 3), 0);
 }
