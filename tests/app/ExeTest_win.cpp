@@ -63,8 +63,11 @@ public:
         HWND list = Control(1004);
         int count = static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
         for (int i = 0; i < count; ++i) {
+            // Across processes the wide form is the one that the system copies back whole.
+            wchar_t wide[1024] = L"";
+            ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide));
             char text[1024] = "";
-            ::SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+            ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
             items.push_back(text);
         }
         return items;
@@ -82,6 +85,13 @@ private:
     BOOL m_started = FALSE;
     HWND m_window = nullptr;
 };
+
+// The text of another process's control: GetWindowText does not ask the control across processes.
+std::string ControlText(HWND control) {
+    char text[1024] = "";
+    ::SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
 
 struct ControlSeen {
     int id;
@@ -170,7 +180,7 @@ TEST(Exe, AddThroughTheOpenDialogReportsRefusedFilesThenMergeThroughTheSaveDialo
     ASSERT_NE(report, nullptr);
     EXPECT_EQ(MessageBoxText(report), "File is successfully saved.");
     ::PostMessageA(report, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(WindowText(app.Control(1006)), out);
+    EXPECT_EQ(ControlText(app.Control(1006)), out);
 
     ::PostMessageA(app.Control(IDCANCEL), BM_CLICK, 0, 0);
     EXPECT_EQ(app.ExitCode(), 0);
