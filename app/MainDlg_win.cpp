@@ -4,6 +4,8 @@
 #include "foundation/MyString.h"
 #include "foundation/ZuvAnsi.h"
 #include "foundation/ZuvVector.h"
+#include "markup/Colors.h"
+#include "markup/Parser.h"
 #include "merge/Intake.h"
 #include "merge/MergeEngine.h"
 
@@ -88,6 +90,8 @@ LRESULT MainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
 void MainDlg::PrepareTables() {
     InitStringConstants();
     InitByteStringConstants();
+    InitMarkupNames();
+    InitColorPalette();
 }
 
 void MainDlg::FetchControls() {
@@ -375,11 +379,4 @@ bool MainDlg::CollectListItems(ZuvVector<ZuvAnsi2*>& paths) {
         }
     }
     return true;
-}
-
-// Commands built elsewhere
-
-// The About box is connected when the generic text dialog exists.
-LRESULT MainDlg::OnAbout(WORD, WORD, HWND, BOOL&) {
-    return 0;
 }
