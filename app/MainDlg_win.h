@@ -8,6 +8,7 @@
 
 class GenericTextDialog;
 template <class T> class ZuvVector;
+class ZuvAnsi;
 class ZuvAnsi2;
 
 class MainDlg : public NSMyWTLWrapper::CDialogImpl<MainDlg> {
@@ -82,6 +83,12 @@ private:
     void InstallKeyboardShortcuts() {}
     // Drag and drop onto the list. Not registered yet; m_dropRegistered stays false.
     void RegisterDropTarget() {}
+    // An "Error" box with an OK button, owned by this window.
+    void ShowError(const char* message);
+    // "Not enough memory" under `title`, or under "Error" when there is none.
+    void ShowNotEnoughMemory(const ZuvAnsi* title);
+    // Appends a copy of every list entry, in list order, to `paths`; false when memory ran out.
+    bool CollectListItems(ZuvVector<ZuvAnsi2*>& paths);
     // Moves the one selected item by `step` (-1 up, +1 down) when it has a neighbour there.
     void MoveSelected(int step);
 };
