@@ -18,6 +18,8 @@ if(NOT TARGET gtest)
     set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
     add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/_googletest EXCLUDE_FROM_ALL)
+    # MinGW's win32 thread model has no std::mutex, which googletest's Notification uses.
+    target_compile_options(gtest PUBLIC -include ${CMAKE_CURRENT_LIST_DIR}/GTestWin32Notification.h)
 endif()
 
 # Under Wine every test program is one ctest entry: discovering the cases would start Wine

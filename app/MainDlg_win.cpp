@@ -1,0 +1,259 @@
+#include "app/MainDlg_win.h"
+
+#include "foundation/MyString.h"
+#include "foundation/ZuvAnsi.h"
+
+#include <ole2.h>
+
+#include <algorithm>
+#include <new>
+#include <string>
+
+namespace {
+
+// The list box is single-byte text; an item's length is asked for before the item is read, so an
+// item of any length is read whole and no buffer is ever overrun.
+bool ReadItem(HWND list, int index, std::string& text) {
+    LRESULT length = ::SendMessageA(list, LB_GETTEXTLEN, index, 0);
+    if (length == LB_ERR)
+        return false;
+    text.assign(static_cast<size_t>(length) + 1, '\0');
+    LRESULT read = ::SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
+    if (read == LB_ERR || read > length)
+        return false;
+    text.resize(static_cast<size_t>(read));
+    return true;
+}
+
+int ItemCount(HWND list) {
+    return static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
+}
+
+int SelectedCount(HWND list) {
+    return static_cast<int>(::SendMessageA(list, LB_GETSELCOUNT, 0, 0));
+}
+
+// The index of the one selected item, or -1 unless exactly one item is selected.
+int SingleSelection(HWND list) {
+    if (SelectedCount(list) != 1)
+        return -1;
+    int index = -1;
+    if (::SendMessageA(list, LB_GETSELITEMS, 1, reinterpret_cast<LPARAM>(&index)) != 1)
+        return -1;
+    return index;
+}
+
+#if defined(_WIN64)
+const char kCaption[] = "Varnello (v.1.1), 64-bit";
+#else
+const char kCaption[] = "Varnello (v.1.1), 32-bit";
+#endif
+
+// The file-type filter of the open and save dialogs: one description and one pattern, each ended by a
+// zero, and a second zero (the literal's own) that ends the list.
+const char kPdfFilter[] = "PDF Files (*.pdf)\0*.pdf\0";
+const char kPdfExtension[] = "*.pdf";
+
+} // namespace
+
+LRESULT MainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
+    PrepareTables();
+    FetchControls();
+    CenterWindow();
+    SetIcons();
+    UpdateButtons();
+    InstallKeyboardShortcuts();
+    UpdateCaption();
+    RegisterDropTarget();
+    return TRUE;
+}
+
+// The process-wide string tables; each does nothing when it has run before.
+void MainDlg::PrepareTables() {
+    InitStringConstants();
+    InitByteStringConstants();
+}
+
+void MainDlg::FetchControls() {
+    m_list = GetDlgItem(IDC_LIST);
+    m_output = GetDlgItem(IDC_OUTPUT);
+    // Only the save dialog sets the output name; the user cannot type one.
+    ::SendMessageA(m_output, EM_SETREADONLY, TRUE, 0);
+    m_add = GetDlgItem(IDC_ADD);
+    m_remove = GetDlgItem(IDC_REMOVE);
+    m_up = GetDlgItem(IDC_UP);
+    m_down = GetDlgItem(IDC_DOWN);
+    m_merge = GetDlgItem(IDOK);
+    m_select = GetDlgItem(IDC_SELECT);
+    m_close = GetDlgItem(IDCANCEL);
+    m_about = GetDlgItem(ID_APP_ABOUT);
+}
+
+void MainDlg::SetIcons() {
+    HINSTANCE instance = g_module.GetResourceInstance();
+    HANDLE big = ::LoadImageA(instance, MAKEINTRESOURCEA(IDI_VARNELLO), IMAGE_ICON,
+                              ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR);
+    ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    HANDLE small =
+        ::LoadImageA(instance, MAKEINTRESOURCEA(IDI_VARNELLO), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                     ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR);
+    ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+}
+
+LRESULT MainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
+    if (m_dropRegistered)
+        ::RevokeDragDrop(m_list);
+    return 1;
+}
+
+void MainDlg::UpdateCaption() {
+    ::SetWindowTextA(m_hWnd, kCaption);
+}
+
+void MainDlg::UpdateButtons() {
+    int count = ItemCount(m_list);
+    int selected = SelectedCount(m_list);
+    ::EnableWindow(m_remove, selected >= 1);
+    ::EnableWindow(m_merge, count >= 2);
+    bool up = false;
+    bool down = false;
+    int index = SingleSelection(m_list);
+    if (index >= 0) {
+        up = count > 1 && index > 0;
+        down = count > 1 && index < count - 1;
+    }
+    ::EnableWindow(m_up, up);
+    ::EnableWindow(m_down, down);
+}
+
+LRESULT MainDlg::OnSelChange(WORD, WORD, HWND, BOOL&) {
+    UpdateButtons();
+    return 0;
+}
+
+LRESULT MainDlg::OnClose(WORD, WORD id, HWND, BOOL&) {
+    if (::IsWindowEnabled(m_close))
+        EndDialog(id);
+    return 0;
+}
+
+// List editing
+
+LRESULT MainDlg::OnRemove(WORD, WORD, HWND, BOOL&) {
+    return RemoveSelected();
+}
+
+LRESULT MainDlg::RemoveSelected() {
+    if (!::IsWindowEnabled(m_remove))
+        return 0;
+    int selected = SelectedCount(m_list);
+    if (selected < 1) {
+        ::EnableWindow(m_remove, FALSE);
+        return 0;
+    }
+    int* indices = new (std::nothrow) int[selected];
+    if (!indices)
+        return 0;
+    if (::SendMessageA(m_list, LB_GETSELITEMS, selected, reinterpret_cast<LPARAM>(indices)) != selected) {
+        delete[] indices;
+        return 0;
+    }
+    // From the highest index down, so that every index still names the item that was selected.
+    std::sort(indices, indices + selected);
+    for (int i = selected - 1; i >= 0; --i)
+        ::SendMessageA(m_list, LB_DELETESTRING, indices[i], 0);
+    delete[] indices;
+    ::SendMessageA(m_list, LB_SETSEL, FALSE, -1);
+    UpdateButtons();
+    UpdateHorizontalExtent();
+    ::SetFocus(m_list);
+    return 0;
+}
+
+LRESULT MainDlg::OnUp(WORD, WORD, HWND, BOOL&) {
+    if (::IsWindowEnabled(m_up))
+        MoveSelected(-1);
+    return 0;
+}
+
+LRESULT MainDlg::OnDown(WORD, WORD, HWND, BOOL&) {
+    if (::IsWindowEnabled(m_down))
+        MoveSelected(+1);
+    return 0;
+}
+
+void MainDlg::MoveSelected(int step) {
+    if (SelectedCount(m_list) > 1) {
+        // A block of several items is never moved.
+        ::EnableWindow(m_up, FALSE);
+        ::EnableWindow(m_down, FALSE);
+        return;
+    }
+    int index = SingleSelection(m_list);
+    int target = index + step;
+    std::string text;
+    if (index >= 0 && target >= 0 && target < ItemCount(m_list) && ReadItem(m_list, index, text) &&
+        ::SendMessageA(m_list, LB_DELETESTRING, index, 0) != LB_ERR &&
+        ::SendMessageA(m_list, LB_INSERTSTRING, target, reinterpret_cast<LPARAM>(text.c_str())) >= 0)
+        ::SendMessageA(m_list, LB_SETSEL, TRUE, target);
+    UpdateButtons();
+}
+
+void MainDlg::UpdateHorizontalExtent() {
+    int count = ItemCount(m_list);
+    if (count <= 0) {
+        ::SendMessageA(m_list, LB_SETHORIZONTALEXTENT, 0, 0);
+        return;
+    }
+    HDC dc = ::GetDC(m_list);
+    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(::SendMessageA(m_list, WM_GETFONT, 0, 0));
+    HGDIOBJ previous = font ? ::SelectObject(dc, font) : nullptr;
+    TEXTMETRICA metrics;
+    ::GetTextMetricsA(dc, &metrics);
+    LONG widest = 0;
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        SIZE size;
+        if (ReadItem(m_list, i, text) &&
+            ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size))
+            widest = std::max(widest, size.cx + metrics.tmAveCharWidth);
+    }
+    if (previous)
+        ::SelectObject(dc, previous);
+    ::ReleaseDC(m_list, dc);
+    ::SendMessageA(m_list, LB_SETHORIZONTALEXTENT, widest, 0);
+}
+
+// Output selection
+
+LRESULT MainDlg::OnSelect(WORD, WORD, HWND, BOOL&) {
+    if (::IsWindowEnabled(m_select))
+        SelectOutputFile();
+    return 0;
+}
+
+void MainDlg::SelectOutputFile() {
+    NSMyWTLWrapper::CFileDialog dialog(false, kPdfExtension, nullptr, OFN_OVERWRITEPROMPT, kPdfFilter,
+                                       m_hWnd);
+    if (dialog.DoModal(m_hWnd) != IDOK)
+        return;
+    ::SetWindowTextA(m_output, dialog.m_szFileName);
+    UpdateButtons();
+}
+
+// Commands built elsewhere
+
+LRESULT MainDlg::OnAdd(WORD, WORD, HWND, BOOL&) {
+    return 0;
+}
+
+LRESULT MainDlg::OnMerge(WORD, WORD, HWND, BOOL&) {
+    return 0;
+}
+
+// The About box is connected when the generic text dialog exists.
+LRESULT MainDlg::OnAbout(WORD, WORD, HWND, BOOL&) {
+    return 0;
+}
+
+void MainDlg::AddValidatedFiles(ZuvVector<ZuvAnsi2*>&) {}

@@ -1,0 +1,188 @@
+#include "merge/MergeEngine.h"
+
+#include "merge/FileOps.h"
+#include "merge/PdfLayer.h"
+
+#include <podofo/podofo.h>
+
+#include <cstdio>
+#include <memory>
+
+using PoDoFo::PdfMemDocument;
+
+namespace {
+
+void AppendErrorTitle(ZuvAnsi& title) {
+    title.AppendChars(10, 'E', 'r', 'r', 'o', 'r', 0);
+}
+
+// The title becomes "Error" with the first problem reported.
+void StartProblem(ZuvAnsi& title, const ZuvAnsi& report) {
+    if (report.Length() == 0) {
+        AppendErrorTitle(title);
+    }
+}
+
+void ReportUnmerged(ZuvAnsi& title, ZuvAnsi& report, const ZuvAnsi& name) {
+    if (report.Length() == 0) {
+        report.Reserve(1000);
+        AppendErrorTitle(title);
+        report.AppendChars(100, 'F', 'o', 'l', 'l', 'o', 'w', 'i', 'n', 'g', ' ', 'f', 'i', 'l', 'e', 's',
+                           ' ', 'c', 'o', 'u', 'l', 'd', ' ', 'n', 'o', 't', ' ', 'b', 'e', ' ', 'm', 'e',
+                           'r', 'g', 'e', 'd', ',', ' ', 'p', 'r', 'o', 'b', 'a', 'b', 'l', 'y', ' ', 'b',
+                           'e', 'c', 'a', 'u', 's', 'e', ' ', 't', 'h', 'e', 'y', ' ', 'a', 'r', 'e', ' ',
+                           'n', 'o', 't', ' ', 'v', 'a', 'l', 'i', 'd', ' ', 'P', 'D', 'F', ' ', 'f', 'i',
+                           'l', 'e', 's', ':', '\r', '\n', 0);
+    }
+    report.AppendText(name.Text());
+    report.AppendChars(10, '\r', '\n', 0);
+}
+
+// Loads the first readable input into `merged` and appends every later readable one to it.
+// False when no input could be read.
+bool LoadInputs(PdfMemDocument& merged, const ZuvVector<ZuvAnsi2*>& inputs, ZuvAnsi& title, ZuvAnsi& report) {
+    bool firstLoaded = false;
+    for (uint32_t i = 0; i < inputs.Count(); ++i) {
+        const ZuvAnsi2* name = inputs[i];
+        if (!name) {
+            continue;
+        }
+        try {
+            if (!firstLoaded) {
+                merged.Load(name->Text(), false);
+                firstLoaded = true;
+            } else {
+                PdfMemDocument part; // loaded apart from construction: see PdfOpens
+                part.Load(name->Text(), false);
+                merged.Append(part, true);
+            }
+        } catch (...) {
+            // A failed append leaves in `merged` what the library had already taken over.
+            ReportUnmerged(title, report, *name);
+        }
+    }
+    return firstLoaded;
+}
+
+// "<output>.<n>.pdf" for the first n whose name is free.
+void ChooseTemporaryName(const ZuvAnsi& output, ZuvAnsi& target) {
+    for (uint32_t n = 0;; ++n) {
+        char number[16];
+        snprintf(number, sizeof number, ".%u", n);
+        ByteBufSetLength(target.Buf(), 0);
+        target.AppendText(output.Text());
+        target.AppendText(number);
+        target.AppendChars(10, '.', 'p', 'd', 'f', 0);
+        if (!FileExists(target.Text())) {
+            return;
+        }
+    }
+}
+
+// Writes the document; false unless the whole file reached the disk.
+bool WriteDocument(PdfMemDocument& document, const char* name) {
+    try {
+        size_t length = 0;
+        {
+            PoDoFo::PdfOutputDevice device(name);
+            document.Write(&device);
+            length = device.GetLength();
+        }
+        // The library misses a write that fails when the file is flushed and closed (a full
+        // disk, a size limit); the size that reached the disk does not.
+        uint64_t size = 0;
+        return FileSize(name, size) && size == length;
+    } catch (...) {
+        return false;
+    }
+}
+
+void ReportWriteFailure(ZuvAnsi& title, ZuvAnsi& report, const char* outputName) {
+    StartProblem(title, report);
+    report.AppendChars(50, '\r', '\n', 'C', 'o', 'u', 'l', 'd', ' ', 'n', 'o', 't', ' ', 'w', 'r', 'i', 't',
+                       'e', ' ', 'm', 'e', 'r', 'g', 'e', 'd', ' ', 'f', 'i', 'l', 'e', ' ', 't', 'o', ':',
+                       '\r', '\n', 0);
+    report.AppendText(outputName);
+}
+
+void ReportReplaceFailure(ZuvAnsi& title, ZuvAnsi& report, const ZuvAnsi& target) {
+    StartProblem(title, report);
+    report.AppendChars(100, '\r', '\n', 'C', 'o', 'u', 'l', 'd', ' ', 'n', 'o', 't', ' ', 'r', 'e', 'p', 'l',
+                       'a', 'c', 'e', ' ', 'e', 'x', 'i', 's', 't', 'i', 'n', 'g', ' ', 'f', 'i', 'l', 'e',
+                       ' ', 'w', 'i', 't', 'h', ' ', 'm', 'e', 'r', 'g', 'e', 'd', ' ', 'f', 'i', 'l', 'e',
+                       '.', ' ', 'M', 'e', 'r', 'g', 'e', 'd', ' ', 'f', 'i', 'l', 'e', ' ', 'i', 's', ' ',
+                       's', 't', 'o', 'r', 'e', 'd', ' ', 'u', 'n', 'd', 'e', 'r', ':', '\r', '\n', 0);
+    report.AppendText(target.Text());
+}
+
+// The closing line of the report, or the whole of it when nothing went wrong.
+MergeOutcome Summarise(ZuvAnsi& title, ZuvAnsi& report, bool saved) {
+    if (report.Length() == 0) {
+        title.AppendChars(30, 'V', 'a', 'r', 'n', 'e', 'l', 'l', 'o', 0);
+        report.AppendChars(50, 'F', 'i', 'l', 'e', ' ', 'i', 's', ' ', 's', 'u', 'c', 'c', 'e', 's', 's', 'f',
+                           'u', 'l', 'l', 'y', ' ', 's', 'a', 'v', 'e', 'd', '.', 0);
+        return MergeSaved;
+    }
+    if (saved) {
+        report.AppendChars(50, '\r', '\n', 'F', 'i', 'l', 'e', ' ', 'i', 's', ' ', 's', 'a', 'v', 'e', 'd',
+                           ' ', 'b', 'u', 't', ' ', 't', 'h', 'e', 'r', 'e', ' ', 'a', 'r', 'e', ' ', 's',
+                           'o', 'm', 'e', ' ', 'e', 'r', 'r', 'o', 'r', 's', '.', 0);
+        return MergeSavedWithErrors;
+    }
+    report.AppendChars(50, '\r', '\n', 'N', 'o', ' ', 'f', 'i', 'l', 'e', ' ', 'i', 's', ' ', 's', 'a', 'v',
+                       'e', 'd', '.', 0);
+    return MergeNotSaved;
+}
+
+// Writes to the output, or through a temporary name over an existing file of that name.
+// Returns whether a file was written.
+bool SaveMerged(std::unique_ptr<PdfMemDocument>& merged, const char* outputName, ZuvAnsi& title,
+                ZuvAnsi& report) {
+    ZuvAnsi2 output(outputName);
+    ZuvAnsi2 target(outputName);
+    // An existing file is never written over: it may be the first input, which the document
+    // still reads from, and a write that failed half-way would destroy it.
+    const bool replace = FileExists(outputName);
+    if (replace) {
+        ChooseTemporaryName(output, target);
+    }
+    const bool written = WriteDocument(*merged, target.Text());
+    // Closes the first input before anything is moved over it.
+    merged.reset();
+    if (!written) {
+        // The name was free before the write, so whatever it holds now is a partial file.
+        if (FileExists(target.Text())) {
+            RemoveFile(target);
+        }
+        ReportWriteFailure(title, report, outputName);
+        return false;
+    }
+    if (replace && !RenameFile(target, output)) {
+        ReportReplaceFailure(title, report, target);
+    }
+    return true;
+}
+
+} // namespace
+
+MergeOutcome MergeFiles(const ZuvVector<ZuvAnsi2*>& inputs, const char* outputName, ZuvAnsi& title,
+                        ZuvAnsi& report) {
+    if (inputs.Count() == 0 || !outputName || !*outputName) {
+        return MergeNotSaved;
+    }
+    StartPdfLayer();
+    std::unique_ptr<PdfMemDocument> merged;
+    try {
+        merged.reset(new PdfMemDocument());
+    } catch (...) {
+        AppendErrorTitle(title);
+        report.AppendChars(20, 'N', 'o', 't', ' ', 'e', 'n', 'o', 'u', 'g', 'h', ' ', 'm', 'e', 'm', 'o', 'r',
+                           'y', 0);
+        return MergeNotSaved;
+    }
+    bool saved = false;
+    if (LoadInputs(*merged, inputs, title, report)) {
+        saved = SaveMerged(merged, outputName, title, report);
+    }
+    return Summarise(title, report, saved);
+}

@@ -1,0 +1,35 @@
+#include "merge/PdfLayer.h"
+
+#include <openssl/provider.h>
+#include <podofo/podofo.h>
+
+void StartPdfLayer() {
+    static bool started = false;
+    if (started) {
+        return;
+    }
+    started = true;
+    // The library would print every refused file on stderr; the user hears of it in one box.
+    PoDoFo::PdfError::EnableLogging(false);
+    PoDoFo::PdfError::EnableDebug(false);
+    // OpenSSL 3 keeps RC4 in the legacy provider. Loading a provider by hand stops the default
+    // one from loading by itself, so both are loaded. A failure here only means that RC4 files
+    // are refused later, as unreadable files are. The providers stay loaded for the process.
+    static OSSL_PROVIDER* legacy = OSSL_PROVIDER_load(nullptr, "legacy");
+    static OSSL_PROVIDER* standard = OSSL_PROVIDER_load(nullptr, "default");
+    (void)legacy;
+    (void)standard;
+}
+
+bool PdfOpens(const char* name) {
+    StartPdfLayer();
+    try {
+        // Load rather than the loading constructor: when loading throws, the destructor still
+        // runs and releases what the parser had read.
+        PoDoFo::PdfMemDocument document;
+        document.Load(name, false);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}

@@ -1,0 +1,115 @@
+#include "tests/merge/PdfFixtures.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+using namespace PoDoFo;
+
+TempFolder::TempFolder() {
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && m_dir.empty(); ++attempt) {
+        const fs::path dir = fs::temp_directory_path() / ("varnello-merge-" + std::to_string(random()));
+        if (fs::create_directory(dir)) {
+            m_dir = dir.string();
+        }
+    }
+    if (m_dir.empty()) {
+        throw std::runtime_error("no temporary folder");
+    }
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    // A test may have left a folder without write access behind.
+    for (const auto& entry : fs::recursive_directory_iterator(m_dir, ignored)) {
+        fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    }
+    fs::remove_all(m_dir, ignored);
+}
+
+std::string TempFolder::Path(const std::string& name) const {
+    return (fs::path(m_dir) / name).string();
+}
+
+std::vector<std::string> TempFolder::Entries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(m_dir)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+namespace {
+
+void AddPages(PdfMemDocument& document, const std::vector<std::string>& pageTexts, bool withOutline) {
+    PdfFont* font = document.CreateFont("Helvetica");
+    PdfOutlineItem* last = nullptr;
+    for (const std::string& text : pageTexts) {
+        PdfPage* page = document.CreatePage(PdfPage::CreateStandardPageSize(ePdfPageSize_A4));
+        PdfPainter painter;
+        painter.SetPage(page);
+        painter.SetFont(font);
+        painter.DrawText(56, 700, text.c_str());
+        painter.FinishPage();
+        if (!withOutline) {
+            continue;
+        }
+        const PdfString title(text.c_str());
+        last =
+            last ? last->CreateNext(title, PdfDestination(page)) : document.GetOutlines()->CreateRoot(title);
+        last->SetDestination(PdfDestination(page));
+    }
+}
+
+} // namespace
+
+void WritePdf(const std::string& path, const std::vector<std::string>& pageTexts, bool withOutline) {
+    PdfMemDocument document;
+    AddPages(document, pageTexts, withOutline);
+    document.Write(path.c_str());
+}
+
+void WriteEncryptedPdf(const std::string& path, const std::string& text, const std::string& userPassword,
+                       PdfEncrypt::EPdfEncryptAlgorithm algorithm, PdfEncrypt::EPdfKeyLength keyLength) {
+    PdfMemDocument document;
+    AddPages(document, {text}, false);
+    document.SetEncrypted(userPassword, "owner-secret", PdfEncrypt::ePdfPermissions_Print, algorithm,
+                          keyLength);
+    document.Write(path.c_str());
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    if (!out.flush()) {
+        throw std::runtime_error("cannot write " + path);
+    }
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+int PageCountByPoDoFo(const std::string& path) {
+    PdfMemDocument document(path.c_str(), false);
+    return document.GetPageCount();
+}
+
+PathList::PathList(const std::vector<std::string>& names) : m_list(new ZuvVector<ZuvAnsi2*>()) {
+    for (const std::string& name : names) {
+        m_list->Append(new ZuvAnsi2(name.c_str()));
+    }
+}
+
+PathList::~PathList() {
+    m_list->DestroyOwning();
+}

@@ -1,0 +1,57 @@
+#pragma once
+// Real files for the merge engine's tests, written with PoDoFo in a folder of their own.
+
+#include "foundation/ZuvAnsi.h"
+#include "foundation/ZuvVector.h"
+
+#include <podofo/podofo.h>
+
+#include <string>
+#include <vector>
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& Dir() const { return m_dir; }
+    // The full name of an entry of the folder.
+    std::string Path(const std::string& name) const;
+    // The names in the folder, sorted.
+    std::vector<std::string> Entries() const;
+
+private:
+    std::string m_dir;
+};
+
+// A PDF with one page per text, each page showing its text; optionally one outline item per
+// page titled with the page's text.
+void WritePdf(const std::string& path, const std::vector<std::string>& pageTexts, bool withOutline = false);
+
+// A one-page PDF showing `text`, encrypted by PoDoFo.
+void WriteEncryptedPdf(const std::string& path, const std::string& text, const std::string& userPassword,
+                       PoDoFo::PdfEncrypt::EPdfEncryptAlgorithm algorithm,
+                       PoDoFo::PdfEncrypt::EPdfKeyLength keyLength);
+
+void WriteBytes(const std::string& path, const std::string& bytes);
+std::string ReadBytes(const std::string& path);
+
+// The page count as PoDoFo reads it back, for checks where the poppler tools are not at hand.
+int PageCountByPoDoFo(const std::string& path);
+
+// A path list as the window hands it over; it owns its strings.
+class PathList {
+public:
+    explicit PathList(const std::vector<std::string>& names = {});
+    ~PathList();
+    PathList(const PathList&) = delete;
+    PathList& operator=(const PathList&) = delete;
+
+    ZuvVector<ZuvAnsi2*>& Get() { return *m_list; }
+
+private:
+    ZuvVector<ZuvAnsi2*>* m_list;
+};
