@@ -152,9 +152,3 @@ void MainDlg::PasteFiles() {
 void MainDlg::RegisterDropTarget() {
     m_dropRegistered = SUCCEEDED(RegisterDragDrop(m_list, static_cast<IDropTarget*>(this)));
 }
-
-void MainDlg::RevokeDropTarget() {
-    if (m_dropRegistered)
-        RevokeDragDrop(m_list);
-    m_dropRegistered = false;
-}

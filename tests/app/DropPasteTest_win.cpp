@@ -3,6 +3,7 @@
 
 #include "app/MainDlg_win.h"
 #include "tests/app/IntakeTestSupport_win.h"
+#include "tests/merge/PdfFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -27,13 +28,13 @@ protected:
         FocusWindow(m_dlg.m_list);
         m_watcher = std::make_unique<DialogWatcher>(GetCurrentThreadId(), m_window);
         for (const char* name : {"first.pdf", "second.pdf", "third.pdf"}) {
-            m_pdfs.push_back(m_dir.File(name));
-            WritePdf(m_pdfs.back());
+            m_pdfs.push_back(m_dir.Path(name));
+            WritePdf(m_pdfs.back(), {"page"});
         }
-        m_folder = m_dir.File("a folder");
+        m_folder = m_dir.Path("a folder");
         CreateDirectoryA(m_folder.c_str(), nullptr);
-        m_text = m_dir.File("notes.txt");
-        WriteText(m_text, "not a PDF\r\n");
+        m_text = m_dir.Path("notes.txt");
+        WriteBytes(m_text, "not a PDF\r\n");
     }
 
     void TearDown() override {
@@ -58,7 +59,7 @@ protected:
     MainDlg m_dlg;
     HWND m_window = nullptr;
     std::unique_ptr<DialogWatcher> m_watcher;
-    ScratchDir m_dir;
+    TempFolder m_dir;
     std::vector<std::string> m_pdfs;
     std::string m_folder;
     std::string m_text;
@@ -152,10 +153,10 @@ TEST_F(IntakeTest, TheListBoxIsTheRegisteredTargetAndAnswersOnlyForDropTargets) 
 TEST_F(IntakeTest, ANameLongerThanTheBufferIsRefusedNotCutIntoAnotherName) {
     // A real PDF whose path fills the 259 characters exactly, and a longer name that starts with it:
     // cut to the buffer, the long name would turn into the short one.
-    const std::string prefix = m_dir.File("");
+    const std::string prefix = m_dir.Dir() + "\\";
     const std::string fits = prefix + std::string(259 - prefix.size() - 4, 'n') + ".pdf";
     ASSERT_EQ(259u, fits.size());
-    WritePdf(fits);
+    WritePdf(fits, {"page"});
     const std::string tooLong = fits + ".old.pdf";
 
     FileListData data({m_pdfs[0], tooLong, m_pdfs[1]});

@@ -1,45 +1,13 @@
 #include "tests/app/IntakeTestSupport_win.h"
 
-#include <podofo/podofo.h>
+#include "tests/app/WinTestUtil_win.h"
+
 #include <shlobj.h>
 
 #include <cstring>
 #include <set>
 
 namespace intake_test {
-
-ScratchDir::ScratchDir() {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    static int serial = 0;
-    m_path = std::string(temp) + "varnello-intake-" + std::to_string(GetCurrentProcessId()) + "-" +
-             std::to_string(++serial);
-    CreateDirectoryA(m_path.c_str(), nullptr);
-}
-
-ScratchDir::~ScratchDir() {
-    // The files are the test's own; a double-zero-terminated path lets the shell remove the tree.
-    std::string from = m_path + std::string(2, '\0');
-    SHFILEOPSTRUCTA op = {};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    SHFileOperationA(&op);
-}
-
-void WritePdf(const std::string& path, int pages) {
-    PoDoFo::PdfMemDocument document;
-    for (int i = 0; i < pages; ++i)
-        document.CreatePage(PoDoFo::PdfPage::CreateStandardPageSize(PoDoFo::ePdfPageSize_A4));
-    document.Write(path.c_str());
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
-}
 
 HGLOBAL MakeFileList(const std::vector<std::string>& names) {
     size_t size = sizeof(DROPFILES) + 1;
@@ -126,18 +94,6 @@ private:
     int m_rounds = 0;
 };
 
-std::string WindowText(HWND window) {
-    char text[2048] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-std::string ClassName(HWND window) {
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
 } // namespace
 
 HRESULT DropOnto(HWND target, IDataObject* data) {
@@ -222,13 +178,18 @@ void PressKey(WORD key, bool withCtrl, HWND dialog) {
     PumpMessages(dialog);
 }
 
+// Read as UTF-16: Wine hands another process's list item to LB_GETTEXT's narrow form unconverted.
 std::vector<std::string> ListItems(HWND list) {
     std::vector<std::string> items;
-    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        std::string text(static_cast<size_t>(SendMessageA(list, LB_GETTEXTLEN, i, 0)) + 1, '\0');
-        const LRESULT length = SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-        text.resize(length < 0 ? 0 : static_cast<size_t>(length));
+        std::wstring wide(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
+        const LRESULT length = SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&wide[0]));
+        wide.resize(length < 0 ? 0 : static_cast<size_t>(length));
+        std::string text(wide.size() * 2 + 1, '\0');
+        const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()),
+                                              &text[0], static_cast<int>(text.size()), nullptr, nullptr);
+        text.resize(bytes > 0 ? static_cast<size_t>(bytes) : 0);
         items.push_back(text);
     }
     return items;
@@ -268,17 +229,8 @@ void DialogWatcher::Clear() {
 void DialogWatcher::Run() {
     std::set<HWND> answered;
     while (InterlockedCompareExchange(&m_stop, 0, 0) == 0) {
-        std::vector<HWND> dialogs;
-        EnumThreadWindows(
-            m_uiThread,
-            [](HWND window, LPARAM param) -> BOOL {
-                reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&dialogs));
-        for (HWND window : dialogs) {
-            if (window == m_mainWindow || !IsWindowVisible(window) || ClassName(window) != "#32770" ||
-                answered.count(window) != 0)
+        for (HWND window : ThreadWindows(m_uiThread, "#32770")) {
+            if (window == m_mainWindow || !IsWindowVisible(window) || answered.count(window) != 0)
                 continue;
             SeenDialog seen;
             seen.caption = WindowText(window);

@@ -1,6 +1,6 @@
-// Helpers for the tests of file intake and keyboard shortcuts: real PDF files in a scratch folder,
-// shell file lists for drops and the clipboard, a drag source that drops through OLE, real key
-// presses, and a watcher that answers the message boxes and dialogs the window opens.
+// Helpers for the tests of file intake and keyboard shortcuts: shell file lists for drops and the
+// clipboard, a drag source that drops through OLE, real key presses, and a watcher that answers the
+// message boxes and dialogs the window opens. Real PDF files come from the merge tests' fixtures.
 #pragma once
 
 #include <windows.h>
@@ -10,22 +10,6 @@
 #include <vector>
 
 namespace intake_test {
-
-// A fresh folder under the temporary folder, removed with its files when the object goes.
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    const std::string& Path() const { return m_path; }
-    std::string File(const std::string& name) const { return m_path + "\\" + name; }
-
-private:
-    std::string m_path;
-};
-
-// Writes a real PDF with `pages` pages through PoDoFo.
-void WritePdf(const std::string& path, int pages = 1);
-void WriteText(const std::string& path, const std::string& text);
 
 // A shell file list (DROPFILES with narrow names) in movable global memory.
 HGLOBAL MakeFileList(const std::vector<std::string>& names);
