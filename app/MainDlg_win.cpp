@@ -2,6 +2,8 @@
 
 #include "foundation/MyString.h"
 #include "foundation/ZuvAnsi.h"
+#include "markup/Colors.h"
+#include "markup/Parser.h"
 
 #include <ole2.h>
 
@@ -72,6 +74,8 @@ LRESULT MainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
 void MainDlg::PrepareTables() {
     InitStringConstants();
     InitByteStringConstants();
+    InitMarkupNames();
+    InitColorPalette();
 }
 
 void MainDlg::FetchControls() {
@@ -248,11 +252,6 @@ LRESULT MainDlg::OnAdd(WORD, WORD, HWND, BOOL&) {
 }
 
 LRESULT MainDlg::OnMerge(WORD, WORD, HWND, BOOL&) {
-    return 0;
-}
-
-// The About box is connected when the generic text dialog exists.
-LRESULT MainDlg::OnAbout(WORD, WORD, HWND, BOOL&) {
     return 0;
 }
 

@@ -3,6 +3,7 @@
 
 #include "app/MainDlg_win.h"
 #include "tests/app/IntakeTestSupport_win.h"
+#include "tests/app/WinTestUtil_win.h"
 #include "tests/merge/PdfFixtures.h"
 
 #include <gtest/gtest.h>
@@ -213,13 +214,29 @@ TEST_F(IntakeTest, NothingIsPastedWithoutCtrlOrWithoutAFileList) {
 
 TEST_F(IntakeTest, NothingIsPastedWhileTheAboutBoxIsOpen) {
     ASSERT_TRUE(PutFilesOnClipboard({m_pdfs[0]}));
-    // Only whether the box is there counts; the pointer is never followed.
-    m_dlg.m_aboutDialog = reinterpret_cast<GenericTextDialog*>(&m_dlg);
+    m_watcher.reset(); // the About box is closed below, from inside its own loop
+    bool aboutSeen = false;
+    size_t itemsDuringAbout = 99;
+    ActionInLoop inside([&] {
+        for (HWND box : ThreadWindows(GetCurrentThreadId(), "#32770")) {
+            if (box == m_window || !IsWindowVisible(box))
+                continue;
+            aboutSeen = m_dlg.m_aboutDialog != nullptr;
+            // The main window is disabled, so only a direct call could paste now.
+            m_dlg.PasteFiles();
+            itemsDuringAbout = Items().size();
+            PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+            return true;
+        }
+        return false;
+    });
+    // B on the list box opens the About box.
     FocusWindow(m_dlg.m_list);
-    PressKey('V', true, m_window);
-    m_dlg.m_aboutDialog = nullptr;
-    EXPECT_TRUE(Items().empty());
+    PressKey('B', false, m_window);
+    EXPECT_TRUE(aboutSeen);
+    EXPECT_EQ(0u, itemsDuringAbout);
 
+    FocusWindow(m_dlg.m_list);
     PressKey('V', true, m_window);
     EXPECT_EQ((std::vector<std::string>{m_pdfs[0]}), Items());
 }

@@ -3,6 +3,7 @@
 // exit code 0.
 
 #include "tests/app/IntakeTestSupport_win.h"
+#include "tests/app/RunningVarnello_win.h"
 #include "tests/app/WinTestUtil_win.h"
 #include "tests/merge/PdfFixtures.h"
 
@@ -21,62 +22,31 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 20000) 
            nullptr;
 }
 
-class RunningExe {
-public:
-    RunningExe() {
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        char commandLine[] = "varnello.exe";
-        if (!CreateProcessA(VARNELLO_EXE, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                            &m_process))
-            return;
-        m_window = WaitForWindow([&]() -> HWND {
-            for (HWND w : ProcessWindows(m_process.dwProcessId, "#32770"))
-                if (IsWindowVisible(w))
-                    return w;
-            return nullptr;
-        });
-    }
-    ~RunningExe() {
-        if (m_process.hProcess == nullptr)
-            return;
-        if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT)
-            TerminateProcess(m_process.hProcess, 99);
-        CloseHandle(m_process.hThread);
-        CloseHandle(m_process.hProcess);
-    }
-    HWND Window() const { return m_window; }
-    HWND List() const { return GetDlgItem(m_window, 1004); }
-    // Closes the window; the exit code, or -1 when the process does not end.
-    long Close() {
-        PostMessageA(m_window, WM_COMMAND, IDCANCEL, 0);
-        if (WaitForSingleObject(m_process.hProcess, 20000) != WAIT_OBJECT_0)
-            return -1;
-        DWORD code = 0;
-        GetExitCodeProcess(m_process.hProcess, &code);
-        return static_cast<long>(code);
-    }
+// Closes the exe's window as the Close button would; the exit code, or -1 when it does not end.
+long Close(const RunningVarnello& app) {
+    PostMessageA(app.Window(), WM_COMMAND, IDCANCEL, 0);
+    return app.ExitCode();
+}
 
-private:
-    PROCESS_INFORMATION m_process = {};
-    HWND m_window = nullptr;
-};
+HWND List(const RunningVarnello& app) {
+    return app.Control(1004);
+}
 
 TEST(PasteIntoExe, CopiedFilesPastedWithCtrlVAppearInTheList) {
     TempFolder dir;
     const std::vector<std::string> files = {dir.Path("one.pdf"), dir.Path("two.pdf")};
     for (const std::string& file : files)
         WritePdf(file, {"one", "two"});
-    RunningExe app;
+    RunningVarnello app(VARNELLO_EXE);
     ASSERT_NE(nullptr, app.Window()) << VARNELLO_EXE;
 
     ASSERT_TRUE(PutFilesOnClipboard(files));
     SetForegroundWindow(app.Window());
     // The window starts with the focus on a button; Ctrl+V works there as on the list.
     PressKey('V', true, nullptr);
-    EXPECT_TRUE(WaitUntil([&] { return SendMessageA(app.List(), LB_GETCOUNT, 0, 0) == 2; }));
-    EXPECT_EQ(files, ListItems(app.List()));
-    EXPECT_EQ(0, app.Close());
+    EXPECT_TRUE(WaitUntil([&] { return SendMessageA(List(app), LB_GETCOUNT, 0, 0) == 2; }));
+    EXPECT_EQ(files, ListItems(List(app)));
+    EXPECT_EQ(0, Close(app));
 }
 
 TEST(PasteIntoExe, FilesDroppedFromAnotherProgramAppearAndBringTheWindowForward) {
@@ -84,12 +54,12 @@ TEST(PasteIntoExe, FilesDroppedFromAnotherProgramAppearAndBringTheWindowForward)
     const std::vector<std::string> files = {dir.Path("b.pdf"), dir.Path("a.pdf")};
     for (const std::string& file : files)
         WritePdf(file, {"page"});
-    RunningExe app;
+    RunningVarnello app(VARNELLO_EXE);
     ASSERT_NE(nullptr, app.Window()) << VARNELLO_EXE;
 
     // This program is in front, as a file manager would be, clear of the list box.
     RECT list = {};
-    GetWindowRect(app.List(), &list);
+    GetWindowRect(List(app), &list);
     HWND ours = CreateWindowExA(0, "STATIC", "drag source", WS_POPUP | WS_VISIBLE, list.right + 200,
                                 list.bottom + 200, 50, 50, nullptr, nullptr, nullptr, nullptr);
     FocusWindow(ours);
@@ -97,13 +67,13 @@ TEST(PasteIntoExe, FilesDroppedFromAnotherProgramAppearAndBringTheWindowForward)
 
     OleInitialize(nullptr);
     FileListData data(files);
-    EXPECT_EQ(DRAGDROP_S_DROP, DropOnto(app.List(), &data));
-    EXPECT_TRUE(WaitUntil([&] { return SendMessageA(app.List(), LB_GETCOUNT, 0, 0) == 2; }));
-    EXPECT_EQ(files, ListItems(app.List()));
+    EXPECT_EQ(DRAGDROP_S_DROP, DropOnto(List(app), &data));
+    EXPECT_TRUE(WaitUntil([&] { return SendMessageA(List(app), LB_GETCOUNT, 0, 0) == 2; }));
+    EXPECT_EQ(files, ListItems(List(app)));
     EXPECT_EQ(app.Window(), GetForegroundWindow());
     DestroyWindow(ours);
     OleUninitialize();
-    EXPECT_EQ(0, app.Close());
+    EXPECT_EQ(0, Close(app));
 }
 
 } // namespace

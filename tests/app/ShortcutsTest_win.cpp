@@ -133,14 +133,17 @@ TEST_F(ShortcutsTest, MergeRunsOnlyWithTwoFilesListed) {
     EXPECT_EQ(2u, Items().size());
 }
 
-TEST_F(ShortcutsTest, AddAndSelectOpenTheirDialogsWhateverTheModifiers) {
+TEST_F(ShortcutsTest, AddSelectAndAboutOpenTheirDialogsWhateverTheModifiers) {
     PressOnList('A');
     PressOnList('A', true);
     PressOnList('S');
+    PressOnList('B', true);
     const std::vector<std::string> captions = Captions();
-    ASSERT_EQ(3u, captions.size());
+    ASSERT_EQ(4u, captions.size());
+    // The open dialog twice, then the save dialog, then the About box.
     EXPECT_EQ(captions[0], captions[1]);
     EXPECT_NE(captions[0], captions[2]);
+    EXPECT_EQ("About Varnello", captions[3]);
     EXPECT_TRUE(Items().empty());
 }
 
