@@ -33,7 +33,8 @@ TempFolder::~TempFolder() {
 }
 
 std::string TempFolder::Path(const std::string& name) const {
-    return (fs::path(m_dir) / name).string();
+    // Joined as bytes: the name may be ANSI text that a path object would take for UTF-8.
+    return m_dir + static_cast<char>(fs::path::preferred_separator) + name;
 }
 
 std::vector<std::string> TempFolder::Entries() const {
