@@ -8,7 +8,7 @@
 
 #include <shellapi.h>
 
-#include <vector>
+#include <new>
 
 namespace {
 
@@ -26,12 +26,41 @@ FORMATETC FileListFormat() {
 // Room for one dropped name and its terminator.
 constexpr UINT kDroppedNameSize = 260;
 
-// Reads name `index` of a file list whose length (without terminator) is `length`.
-bool ReadLongName(HDROP drop, UINT index, UINT length, ZuvAnsi2& name) {
-    std::vector<char> buffer(length + 1, '\0');
-    if (DragQueryFileA(drop, index, buffer.data(), length + 1) == 0)
+// Appends name `index` of a file list, `length` characters long, and a line break to `names`.
+bool AppendLongName(HDROP drop, UINT index, UINT length, ZuvAnsi2& names) {
+    char* buffer = new (std::nothrow) char[length + 1];
+    if (buffer == nullptr)
         return false;
-    return name.AppendText(buffer.data());
+    const bool read = DragQueryFileA(drop, index, buffer, length + 1) != 0;
+    const bool appended = read && names.AppendText(buffer) && names.AppendChars(10, '\r', '\n', 0);
+    delete[] buffer;
+    return appended;
+}
+
+// Collects the names of a file list in order: those that fit the buffer into `paths`, the longer
+// ones, one per line, into `tooLong`. False when memory ran out for a name.
+bool CollectDroppedNames(HDROP drop, ZuvVector<ZuvAnsi2*>& paths, ZuvAnsi2& tooLong) {
+    bool complete = true;
+    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        // Ask for the length first: a name cut to the buffer would name another file.
+        const UINT length = DragQueryFileA(drop, i, nullptr, 0);
+        if (length == 0)
+            continue;
+        if (length >= kDroppedNameSize) {
+            complete = AppendLongName(drop, i, length, tooLong) && complete;
+            continue;
+        }
+        char name[kDroppedNameSize] = {};
+        if (DragQueryFileA(drop, i, name, kDroppedNameSize) == 0)
+            continue;
+        ZuvAnsi2* path = new (std::nothrow) ZuvAnsi2(name);
+        if (path == nullptr || path->Length() != length || !paths.Append(path)) {
+            delete path;
+            complete = false;
+        }
+    }
+    return complete;
 }
 
 } // namespace
@@ -99,41 +128,33 @@ HRESULT STDMETHODCALLTYPE MainDlg::Drop(IDataObject* dataObject, DWORD, POINTL, 
 void MainDlg::AddDroppedFiles(HGLOBAL drop) {
     if (SendMessageA(m_list, LB_GETCOUNT, 0, 0) == LB_ERR || drop == nullptr)
         return;
-    HDROP files = static_cast<HDROP>(drop);
-    ZuvVector<ZuvAnsi2*>* paths = new ZuvVector<ZuvAnsi2*>();
+    ZuvVector<ZuvAnsi2*>* paths = new (std::nothrow) ZuvVector<ZuvAnsi2*>();
+    if (paths == nullptr) {
+        ShowNotEnoughMemory(nullptr);
+        return;
+    }
     paths->Reserve(4);
     ZuvAnsi2 tooLong;
     GlobalLock(drop);
-    const UINT count = DragQueryFileA(files, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        // Ask for the length first: a name cut to the buffer would name another file.
-        const UINT length = DragQueryFileA(files, i, nullptr, 0);
-        if (length == 0)
-            continue;
-        if (length >= kDroppedNameSize) {
-            if (ReadLongName(files, i, length, tooLong))
-                tooLong.AppendChars(10, '\r', '\n', 0);
-            continue;
-        }
-        char name[kDroppedNameSize] = {};
-        if (DragQueryFileA(files, i, name, kDroppedNameSize) == 0)
-            continue;
-        ZuvAnsi2* path = new ZuvAnsi2(name);
-        if (!paths->Append(path))
-            delete path;
-    }
+    const bool complete = CollectDroppedNames(static_cast<HDROP>(drop), *paths, tooLong);
     GlobalUnlock(drop);
     AddValidatedFiles(*paths);
     paths->DestroyOwning();
     if (tooLong.Length() != 0)
         ReportTooLongNames(tooLong);
+    if (!complete)
+        ShowNotEnoughMemory(nullptr);
 }
 
+// Names longer than the dropped-name buffer are refused as a whole, never cut to fit.
 void MainDlg::ReportTooLongNames(const ZuvAnsi2& names) {
     ZuvAnsi2 report;
-    report.AppendText("Following files could not be added because their names are too long:\r\n");
-    report.AppendText(names.Text());
-    MessageBoxA(m_hWnd, report.Text(), "Error", MB_OK);
+    if (!report.AppendText("Following files could not be added because their names are too long:\r\n") ||
+        !report.AppendText(names.Text())) {
+        ShowNotEnoughMemory(nullptr);
+        return;
+    }
+    ShowError(report.Text());
 }
 
 void MainDlg::PasteFiles() {

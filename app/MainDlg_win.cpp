@@ -1,10 +1,15 @@
 #include "app/MainDlg_win.h"
 
+#include "app/OpenDialogNames.h"
 #include "foundation/MyString.h"
 #include "foundation/ZuvAnsi.h"
+#include "foundation/ZuvVector.h"
 #include "markup/Colors.h"
 #include "markup/Parser.h"
+#include "merge/Intake.h"
+#include "merge/MergeEngine.h"
 
+#include <cderr.h>
 #include <ole2.h>
 
 #include <algorithm>
@@ -55,6 +60,17 @@ const char kCaption[] = "Varnello (v.1.1), 32-bit";
 // zero, and a second zero (the literal's own) that ends the list.
 const char kPdfFilter[] = "PDF Files (*.pdf)\0*.pdf\0";
 const char kPdfExtension[] = "*.pdf";
+
+// The open dialog's file-name buffer: room for many names chosen at once.
+const DWORD kOpenNamesSize = 9999;
+
+// Texts of message boxes live on a fixed store of this size.
+const uint32_t kTitleStore = 1000;
+
+// A new, empty path list; null when memory is short. Released with DestroyOwning.
+ZuvVector<ZuvAnsi2*>* NewPathList() {
+    return new (std::nothrow) ZuvVector<ZuvAnsi2*>;
+}
 
 } // namespace
 
@@ -245,14 +261,122 @@ void MainDlg::SelectOutputFile() {
     UpdateButtons();
 }
 
-// Commands built elsewhere
+// Adding files
 
 LRESULT MainDlg::OnAdd(WORD, WORD, HWND, BOOL&) {
+    if (!::IsWindowEnabled(m_add))
+        return 0;
+    NSMyWTLWrapper::CFileDialog dialog(true, kPdfExtension, nullptr, OFN_ALLOWMULTISELECT, kPdfFilter,
+                                       m_hWnd);
+    char* names = new (std::nothrow) char[kOpenNamesSize];
+    if (!names || !dialog.SetFileNameBuffer(names, kOpenNamesSize)) {
+        delete[] names;
+        ShowError("Could not allocate memory for dialog box");
+        return 0;
+    }
+    if (dialog.DoModal(m_hWnd) != IDOK) {
+        DWORD error = ::CommDlgExtendedError();
+        if (error == FNERR_BUFFERTOOSMALL)
+            ShowError("Buffer is too short for all filenames");
+        else if (error != 0)
+            ShowError("Could not get files from dialog");
+        delete[] names;
+        return 0;
+    }
+    ZuvVector<ZuvAnsi2*>* paths = NewPathList();
+    if (!paths) {
+        delete[] names;
+        ShowNotEnoughMemory(nullptr);
+        return 0;
+    }
+    bool complete = SplitOpenDialogNames(names, kOpenNamesSize, dialog.m_ofn.nFileOffset, *paths);
+    delete[] names;
+    AddValidatedFiles(*paths);
+    paths->DestroyOwning();
+    if (!complete)
+        ShowNotEnoughMemory(nullptr);
     return 0;
 }
+
+void MainDlg::AddValidatedFiles(ZuvVector<ZuvAnsi2*>& candidates) {
+    char titleStore[kTitleStore] = "";
+    ZuvAnsi2 title;
+    title.Attach(titleStore, sizeof titleStore);
+    ZuvAnsi2 report;
+    // Borrows the candidates' strings: released without deleting them.
+    ZuvVector<ZuvAnsi2*> accepted;
+    IntakeResult result = ValidateFiles(candidates, accepted, title, report);
+    if (result == IntakeEmpty)
+        return;
+    for (uint32_t i = 0; i < accepted.Count(); ++i)
+        ::SendMessageA(m_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(accepted[i]->Text()));
+    if (result == IntakeNoMemory)
+        ShowNotEnoughMemory(&title);
+    else if (report.Length() > 0)
+        ::MessageBoxA(m_hWnd, report.Text(), title.Text(), MB_OK);
+    UpdateButtons();
+    UpdateHorizontalExtent();
+    ::SetFocus(m_list);
+}
+
+void MainDlg::ShowError(const char* message) {
+    ::MessageBoxA(m_hWnd, message, "Error", MB_OK);
+}
+
+void MainDlg::ShowNotEnoughMemory(const ZuvAnsi* title) {
+    char store[kTitleStore] = "";
+    ZuvAnsi2 text;
+    text.Attach(store, sizeof store);
+    text.AppendChars(20, 'N', 'o', 't', ' ', 'e', 'n', 'o', 'u', 'g', 'h', ' ', 'm', 'e', 'm', 'o', 'r', 'y',
+                     0);
+    ::MessageBoxA(m_hWnd, text.Text(), title && title->Length() ? title->Text() : "Error", MB_OK);
+}
+
+// Merging
 
 LRESULT MainDlg::OnMerge(WORD, WORD, HWND, BOOL&) {
+    if (!::IsWindowEnabled(m_merge))
+        return 0;
+    int count = ItemCount(m_list);
+    int outputLength = ::GetWindowTextLengthA(m_output);
+    if (outputLength == 0) {
+        SelectOutputFile();
+        outputLength = ::GetWindowTextLengthA(m_output);
+    }
+    if (count <= 0 || outputLength <= 0)
+        return 0;
+    std::string output(static_cast<size_t>(outputLength) + 1, '\0');
+    output.resize(static_cast<size_t>(::GetWindowTextA(m_output, &output[0], outputLength + 1)));
+    ZuvVector<ZuvAnsi2*>* inputs = NewPathList();
+    if (!inputs || !CollectListItems(*inputs)) {
+        if (inputs)
+            inputs->DestroyOwning();
+        ShowNotEnoughMemory(nullptr);
+        return 0;
+    }
+    char titleStore[kTitleStore] = "";
+    ZuvAnsi2 title;
+    title.Attach(titleStore, sizeof titleStore);
+    ZuvAnsi2 report;
+    MergeFiles(*inputs, output.c_str(), title, report);
+    inputs->DestroyOwning();
+    if (report.Length() > 0)
+        ::MessageBoxA(m_hWnd, report.Text(), title.Text(), MB_OK);
     return 0;
 }
 
-void MainDlg::AddValidatedFiles(ZuvVector<ZuvAnsi2*>&) {}
+bool MainDlg::CollectListItems(ZuvVector<ZuvAnsi2*>& paths) {
+    int count = ItemCount(m_list);
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        // An entry that the list cannot return is skipped.
+        if (!ReadItem(m_list, i, text))
+            continue;
+        ZuvAnsi2* path = new (std::nothrow) ZuvAnsi2(text.c_str());
+        if (!path || path->Length() != text.size() || !paths.Append(path)) {
+            delete path;
+            return false;
+        }
+    }
+    return true;
+}

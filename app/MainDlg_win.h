@@ -10,6 +10,7 @@
 
 class GenericTextDialog;
 template <class T> class ZuvVector;
+class ZuvAnsi;
 class ZuvAnsi2;
 
 class MainDlg : public NSMyWTLWrapper::CDialogImpl<MainDlg>, public IDropTarget {
@@ -108,6 +109,12 @@ private:
     // Drag and drop onto the list; m_dropRegistered tells whether it was accepted.
     void RegisterDropTarget();
     void ReportTooLongNames(const ZuvAnsi2& names);
+    // An "Error" box with an OK button, owned by this window.
+    void ShowError(const char* message);
+    // "Not enough memory" under `title`, or under "Error" when there is none.
+    void ShowNotEnoughMemory(const ZuvAnsi* title);
+    // Appends a copy of every list entry, in list order, to `paths`; false when memory ran out.
+    bool CollectListItems(ZuvVector<ZuvAnsi2*>& paths);
     // Moves the one selected item by `step` (-1 up, +1 down) when it has a neighbour there.
     void MoveSelected(int step);
 };

@@ -44,7 +44,7 @@ private:
     LRESULT OnHelp(WORD code, WORD id, HWND control, BOOL& handled);
 
     bool BuildTemplate();
-    // Sizes the dialog to the text and answers the text's size; the window is then w x h pixels.
+    // Creates the markup window, fits the dialog around its text and answers the text size in pixels.
     SIZE FitToText();
     void LayOutButtons(int textHeight);
 

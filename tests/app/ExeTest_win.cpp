@@ -1,5 +1,6 @@
 // The shipped exe as a process of its own: its window, its controls, and every way of ending it.
 #include "tests/app/WinTestUtil_win.h"
+#include "tests/merge/PdfFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -13,11 +14,12 @@ namespace {
 
 class RunningVarnello {
 public:
-    RunningVarnello() {
+    // `folder` is the process's current folder, where the file dialogs start.
+    explicit RunningVarnello(const char* folder = nullptr) {
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         char commandLine[] = "varnello.exe ignored arguments";
-        m_started = ::CreateProcessA(VARNELLO_EXE, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+        m_started = ::CreateProcessA(VARNELLO_EXE, commandLine, nullptr, nullptr, FALSE, 0, nullptr, folder,
                                      &startup, &m_process);
         if (!m_started)
             return;
@@ -47,6 +49,29 @@ public:
         ::GetExitCodeProcess(m_process.hProcess, &code);
         return static_cast<long>(code);
     }
+    // A visible dialog of the exe, other than its main window, with the caption `title`.
+    HWND WaitForDialog(const std::string& title) const {
+        return WaitForWindow([&]() -> HWND {
+            for (HWND w : ProcessWindows(m_process.dwProcessId, "#32770"))
+                if (w != m_window && ::IsWindowVisible(w) && WindowText(w) == title)
+                    return w;
+            return nullptr;
+        });
+    }
+    std::vector<std::string> ListItems() const {
+        std::vector<std::string> items;
+        HWND list = Control(1004);
+        int count = static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            // Across processes the wide form is the one that the system copies back whole.
+            wchar_t wide[1024] = L"";
+            ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide));
+            char text[1024] = "";
+            ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+            items.push_back(text);
+        }
+        return items;
+    }
     // The control that has the keyboard focus in the exe's window.
     HWND Focus() const {
         GUITHREADINFO info = {};
@@ -60,6 +85,13 @@ private:
     BOOL m_started = FALSE;
     HWND m_window = nullptr;
 };
+
+// The text of another process's control: GetWindowText does not ask the control across processes.
+std::string ControlText(HWND control) {
+    char text[1024] = "";
+    ::SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
 
 struct ControlSeen {
     int id;
@@ -111,6 +143,48 @@ TEST(Exe, CloseButtonEndsItWithExitCodeZero) {
     ASSERT_NE(app.Window(), nullptr);
     ::PostMessageA(app.Control(IDCANCEL), BM_CLICK, 0, 0);
     EXPECT_EQ(app.ExitCode(), 0);
+}
+
+TEST(Exe, AddThroughTheOpenDialogReportsRefusedFilesThenMergeThroughTheSaveDialog) {
+    TempFolder folder;
+    WritePdf(folder.Path("a.pdf"), {"A"});
+    WriteBytes(folder.Path("b.pdf"), "%PDF-1.4 and then nothing");
+    WritePdf(folder.Path("c d.pdf"), {"C1", "C2"});
+    RunningVarnello app(folder.Dir().c_str());
+    ASSERT_NE(app.Window(), nullptr);
+
+    ::PostMessageA(app.Control(1000), BM_CLICK, 0, 0);
+    HWND open = app.WaitForDialog("Open");
+    ASSERT_NE(open, nullptr);
+    ::SetDlgItemTextA(open, 0x47C, "\"c d.pdf\" \"b.pdf\" \"a.pdf\"");
+    ::PostMessageA(open, WM_COMMAND, IDOK, 0);
+    HWND error = app.WaitForDialog("Error");
+    ASSERT_NE(error, nullptr);
+    EXPECT_EQ(MessageBoxText(error),
+              "Following files could not be added, probably because they are not valid PDF files:\r\n" +
+                  folder.Path("b.pdf") + "\r\n");
+    ::PostMessageA(error, WM_COMMAND, IDOK, 0);
+    ASSERT_NE(WaitForWindow([&]() -> HWND { return app.ListItems().size() == 2 ? app.Window() : nullptr; }),
+              nullptr);
+    EXPECT_EQ(app.ListItems(), (std::vector<std::string>{folder.Path("c d.pdf"), folder.Path("a.pdf")}));
+    EXPECT_TRUE(::IsWindowEnabled(app.Control(IDOK)));
+
+    // Merge with no output name asks for one first.
+    ::PostMessageA(app.Control(IDOK), BM_CLICK, 0, 0);
+    HWND save = app.WaitForDialog("Save As");
+    ASSERT_NE(save, nullptr);
+    std::string out = folder.Path("merged.pdf");
+    ::SetDlgItemTextA(save, 0x47C, out.c_str());
+    ::PostMessageA(save, WM_COMMAND, IDOK, 0);
+    HWND report = app.WaitForDialog("Varnello");
+    ASSERT_NE(report, nullptr);
+    EXPECT_EQ(MessageBoxText(report), "File is successfully saved.");
+    ::PostMessageA(report, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(ControlText(app.Control(1006)), out);
+
+    ::PostMessageA(app.Control(IDCANCEL), BM_CLICK, 0, 0);
+    EXPECT_EQ(app.ExitCode(), 0);
+    EXPECT_EQ(PageCountByPoDoFo(out), 3);
 }
 
 } // namespace

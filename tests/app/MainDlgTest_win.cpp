@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -262,6 +263,130 @@ TEST_F(MainDlgTest, CentredInTheWorkAreaOfItsMonitor) {
     EXPECT_LE(std::abs((r.top - info.rcWork.top) - (info.rcWork.bottom - r.bottom)), 1);
     EXPECT_GE(r.left, info.rcWork.left);
     EXPECT_GE(r.top, info.rcWork.top);
+}
+
+// List editing
+
+std::vector<std::string> Items(HWND list) {
+    std::vector<std::string> items;
+    int count = static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        std::string text(::SendMessageA(list, LB_GETTEXTLEN, i, 0) + 1, '\0');
+        text.resize(::SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0])));
+        items.push_back(text);
+    }
+    return items;
+}
+
+std::vector<int> SelectedIndices(HWND list) {
+    std::vector<int> indices(64);
+    indices.resize(::SendMessageA(list, LB_GETSELITEMS, 64, reinterpret_cast<LPARAM>(indices.data())));
+    return indices;
+}
+
+// The widest item's text width plus one average character width, measured here in the list's font.
+LONG ExpectedExtent(HWND list) {
+    HDC dc = ::GetDC(list);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(list, WM_GETFONT, 0, 0)));
+    TEXTMETRICA metrics;
+    ::GetTextMetricsA(dc, &metrics);
+    LONG widest = 0;
+    for (const std::string& item : Items(list)) {
+        SIZE size;
+        ::GetTextExtentPoint32A(dc, item.c_str(), static_cast<int>(item.size()), &size);
+        widest = std::max(widest, size.cx + metrics.tmAveCharWidth);
+    }
+    ::SelectObject(dc, old);
+    ::ReleaseDC(list, dc);
+    return widest;
+}
+
+void Press(HWND dialog, int id) {
+    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+TEST_F(MainDlgTest, RemoveDeletesTheSelectedItemsAndLeavesTheRestInOrder) {
+    AddItems({"0", "1", "2", "3", "4"});
+    Select({1, 3});
+    Press(dialog.m_hWnd, IDC_REMOVE);
+    EXPECT_EQ(Items(dialog.m_list), (std::vector<std::string>{"0", "2", "4"}));
+    EXPECT_TRUE(SelectedIndices(dialog.m_list).empty());
+    EXPECT_EQ(Enabled(), "A---MSCB");
+    EXPECT_EQ(::GetFocus(), dialog.m_list);
+
+    // Removing everything disables Merge and leaves no horizontal scroll room.
+    Select({0, 1, 2});
+    Press(dialog.m_hWnd, IDC_REMOVE);
+    EXPECT_TRUE(Items(dialog.m_list).empty());
+    EXPECT_EQ(Enabled(), "A----SCB");
+    EXPECT_EQ(::SendMessageA(dialog.m_list, LB_GETHORIZONTALEXTENT, 0, 0), 0);
+}
+
+TEST_F(MainDlgTest, RemoveWithoutSelectionDoesNothing) {
+    AddItems({"a", "b"});
+    BOOL handled = TRUE;
+    dialog.OnRemove(0, 0, nullptr, handled); // the button is disabled: the gate holds
+    ::EnableWindow(dialog.m_remove, TRUE);
+    dialog.RemoveSelected(); // nothing selected: it only disables the button again
+    EXPECT_EQ(Items(dialog.m_list).size(), 2u);
+    EXPECT_FALSE(::IsWindowEnabled(dialog.m_remove));
+}
+
+TEST_F(MainDlgTest, UpAndDownMoveTheOneSelectedItemWhichStaysSelected) {
+    AddItems({"a", "b", "c", "d"});
+    Select({2});
+    Press(dialog.m_hWnd, IDC_UP);
+    EXPECT_EQ(Items(dialog.m_list), (std::vector<std::string>{"a", "c", "b", "d"}));
+    EXPECT_EQ(SelectedIndices(dialog.m_list), std::vector<int>{1});
+    EXPECT_EQ(Enabled(), "ARUDMSCB");
+    Press(dialog.m_hWnd, IDC_UP);
+    EXPECT_EQ(Items(dialog.m_list), (std::vector<std::string>{"c", "a", "b", "d"}));
+    EXPECT_EQ(Enabled(), "AR-DMSCB") << "at the top, Up is disabled";
+    Press(dialog.m_hWnd, IDC_UP); // gated: nothing moves
+    EXPECT_EQ(Items(dialog.m_list), (std::vector<std::string>{"c", "a", "b", "d"}));
+
+    Select({2});
+    Press(dialog.m_hWnd, IDC_DOWN);
+    EXPECT_EQ(Items(dialog.m_list), (std::vector<std::string>{"c", "a", "d", "b"}));
+    EXPECT_EQ(SelectedIndices(dialog.m_list), std::vector<int>{3});
+    EXPECT_EQ(Enabled(), "ARU-MSCB") << "at the bottom, Down is disabled";
+    Press(dialog.m_hWnd, IDC_DOWN);
+    EXPECT_EQ(Items(dialog.m_list), (std::vector<std::string>{"c", "a", "d", "b"}));
+}
+
+TEST_F(MainDlgTest, SeveralSelectedItemsAreNeverMoved) {
+    AddItems({"a", "b", "c"});
+    Select({1});
+    // Both buttons enabled for one item; then a second item joins the selection without a notification.
+    ::SendMessageA(dialog.m_list, LB_SETSEL, TRUE, 2);
+    Press(dialog.m_hWnd, IDC_UP);
+    EXPECT_EQ(Items(dialog.m_list), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_FALSE(::IsWindowEnabled(dialog.m_up));
+    EXPECT_FALSE(::IsWindowEnabled(dialog.m_down));
+}
+
+TEST_F(MainDlgTest, HorizontalExtentIsTheWidestItemPlusOneAverageCharacter) {
+    AddItems({"C:\\short.pdf", "C:\\a\\much\\longer\\path\\to\\some\\file.pdf", "C:\\mid\\file.pdf"});
+    dialog.UpdateHorizontalExtent();
+    LONG extent = static_cast<LONG>(::SendMessageA(dialog.m_list, LB_GETHORIZONTALEXTENT, 0, 0));
+    EXPECT_EQ(extent, ExpectedExtent(dialog.m_list));
+    EXPECT_GT(extent, 100);
+    Select({1});
+    Press(dialog.m_hWnd, IDC_REMOVE);
+    LONG smaller = static_cast<LONG>(::SendMessageA(dialog.m_list, LB_GETHORIZONTALEXTENT, 0, 0));
+    EXPECT_EQ(smaller, ExpectedExtent(dialog.m_list));
+    EXPECT_LT(smaller, extent);
+}
+
+TEST_F(MainDlgTest, ItemsLongerThanAnyFixedBufferAreMovedAndMeasuredWhole) {
+    const std::string longItem = "C:\\" + std::string(3000, 'x') + ".pdf";
+    AddItems({"a", longItem.c_str()});
+    dialog.UpdateHorizontalExtent();
+    EXPECT_EQ(::SendMessageA(dialog.m_list, LB_GETHORIZONTALEXTENT, 0, 0), ExpectedExtent(dialog.m_list));
+    Select({1});
+    Press(dialog.m_hWnd, IDC_UP);
+    EXPECT_EQ(Items(dialog.m_list), (std::vector<std::string>{longItem, "a"}));
 }
 
 // Modal runs: how the window ends, and with which result.

@@ -162,6 +162,26 @@ TEST(WinDrawerShapes, LinesDrawBothEndPointsInEitherDirection) {
     EXPECT_EQ(kWhite, canvas.At(4, 3));
 }
 
+TEST(WinDrawerShapes, FreeLinesLeaveOutTheirEndPointAndCirclesSpanTwiceTheRadius) {
+    Canvas canvas(30, 30);
+    CWinDrawer drawer;
+    drawer.AttachDC(canvas.Dc());
+    drawer.SelectPen(PS_SOLID, 1, kBlackColour);
+    EXPECT_TRUE(drawer.Line(2, 2, 7, 7));
+    EXPECT_EQ(5, canvas.Count(kBlackColour)); // GDI's own rule: (7, 7) is not drawn
+    EXPECT_EQ(kWhite, canvas.At(7, 7));
+
+    canvas.Clear(kWhite);
+    ::SelectObject(canvas.Dc(), ::GetStockObject(NULL_BRUSH));
+    EXPECT_TRUE(drawer.Circle({15, 15}, 6));
+    RECT ink = canvas.Ink(kWhite);
+    EXPECT_EQ(9, ink.left);
+    EXPECT_EQ(9, ink.top);
+    EXPECT_EQ(20, ink.right); // Ellipse leaves out the right and bottom edges of its rectangle
+    EXPECT_EQ(20, ink.bottom);
+    EXPECT_EQ(kWhite, canvas.At(15, 15));
+}
+
 TEST(WinDrawerPens, SolidBlackAndWhiteSelectTheStockPensAndIgnoreTheWidth) {
     Canvas canvas(20, 20);
     CWinDrawer drawer;
