@@ -4,6 +4,7 @@
 
 #include "app/MainDlg_win.h"
 #include "tests/app/IntakeTestSupport_win.h"
+#include "tests/app/WinTestUtil_win.h"
 #include "tests/merge/PdfFixtures.h"
 
 #include <gtest/gtest.h>
@@ -193,42 +194,32 @@ TEST_F(ShortcutsTest, LettersOnAButtonAreLeftToTheDialogManager) {
 }
 
 // Runs the main window modally and presses `key` (with Ctrl when asked) on its list box once the
-// dialog loop runs. Returns what the dialog ended with, or -2 when it did not end.
+// dialog loop runs. Returns what the dialog ended with; kTimedOutResult when it did not end.
 INT_PTR RunAndPress(WORD key, bool withCtrl) {
-    static WORD s_key;
-    static bool s_ctrl;
-    static MainDlg* s_dlg;
-    s_key = key;
-    s_ctrl = withCtrl;
     MainDlg dlg;
-    s_dlg = &dlg;
-    UINT_PTR press = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
-        SetForegroundWindow(s_dlg->m_hWnd);
-        SetFocus(s_dlg->m_list);
-        std::vector<INPUT> inputs(4);
-        for (INPUT& input : inputs)
-            input.type = INPUT_KEYBOARD;
-        inputs[0].ki.wVk = VK_CONTROL;
-        inputs[1].ki.wVk = s_key;
-        inputs[2].ki.wVk = s_key;
-        inputs[2].ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs[3].ki.wVk = VK_CONTROL;
-        inputs[3].ki.dwFlags = KEYEVENTF_KEYUP;
-        if (s_ctrl)
-            SendInput(4, inputs.data(), sizeof(INPUT));
-        else
-            SendInput(2, inputs.data() + 1, sizeof(INPUT));
-    });
-    // Should the key not end the dialog, end it after a while with a result of our own.
-    UINT_PTR guard = SetTimer(nullptr, 0, 3000, [](HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
-        s_dlg->EndDialog(-2);
-    });
-    const INT_PTR result = dlg.DoModal(nullptr);
-    KillTimer(nullptr, press);
-    KillTimer(nullptr, guard);
-    return result;
+    ActionInLoop press(
+        [&] {
+            SetForegroundWindow(dlg.m_hWnd);
+            SetFocus(dlg.m_list);
+            std::vector<INPUT> inputs(4);
+            for (INPUT& input : inputs)
+                input.type = INPUT_KEYBOARD;
+            inputs[0].ki.wVk = VK_CONTROL;
+            inputs[1].ki.wVk = key;
+            inputs[2].ki.wVk = key;
+            inputs[2].ki.dwFlags = KEYEVENTF_KEYUP;
+            inputs[3].ki.wVk = VK_CONTROL;
+            inputs[3].ki.dwFlags = KEYEVENTF_KEYUP;
+            if (withCtrl)
+                SendInput(4, inputs.data(), sizeof(INPUT));
+            else
+                SendInput(2, inputs.data() + 1, sizeof(INPUT));
+            return true;
+        },
+        300);
+    // Should the key not end the dialog, this ends it after a while with its own result.
+    ActionInLoop guard([] { return false; }, 50, 3000);
+    return dlg.DoModal(nullptr);
 }
 
 TEST(ShortcutsModalTest, CAndCtrlCEndTheDialogWithResultZero) {
@@ -236,7 +227,7 @@ TEST(ShortcutsModalTest, CAndCtrlCEndTheDialogWithResultZero) {
     EXPECT_EQ(0, RunAndPress('C', true));
     EXPECT_EQ(0, RunAndPress('C', false));
     // A key outside the table leaves the dialog running until the guard ends it.
-    EXPECT_EQ(-2, RunAndPress('F', true));
+    EXPECT_EQ(kTimedOutResult, RunAndPress('F', true));
     OleUninitialize();
 }
 
