@@ -9,7 +9,7 @@
 //   4. IntakeNoMemory: ShowNotEnoughMemory(title); otherwise, when the report is not empty,
 //      MessageBoxA(main window, report.Text(), title.Text(), MB_OK) (the title is "Error");
 //   5. UpdateButtons(), UpdateHorizontalExtent(), and the focus to m_list.
-// The caller owns the candidates and releases them with DestroyOwning after step 5; `accepted`
+// The caller owns the candidates and releases them with DestroyOwning at the end; `accepted`
 // only borrows them and is released without deleting its elements.
 
 #include "foundation/ZuvAnsi.h"
