@@ -4,6 +4,8 @@
 #include "app/Window_win.h"
 #include "resources/resource.h"
 
+#include <ole2.h>
+
 #include <map>
 
 class GenericTextDialog;
@@ -11,7 +13,7 @@ template <class T> class ZuvVector;
 class ZuvAnsi;
 class ZuvAnsi2;
 
-class MainDlg : public NSMyWTLWrapper::CDialogImpl<MainDlg> {
+class MainDlg : public NSMyWTLWrapper::CDialogImpl<MainDlg>, public IDropTarget {
 public:
     enum { IDD = IDD_MAINDLG };
 
@@ -60,6 +62,28 @@ public:
     // reports the others in one box. The caller keeps ownership of the candidates.
     void AddValidatedFiles(ZuvVector<ZuvAnsi2*>& candidates);
 
+    // The drop target on the list box (DropTarget_win.cpp). Reference counting never frees this
+    // object: the entry function owns it.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* dataObject, DWORD keyState, POINTL point,
+                                        DWORD* effect) override;
+    HRESULT STDMETHODCALLTYPE DragOver(DWORD keyState, POINTL point, DWORD* effect) override;
+    HRESULT STDMETHODCALLTYPE DragLeave() override;
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject* dataObject, DWORD keyState, POINTL point,
+                                   DWORD* effect) override;
+    // Adds the files of a shell file list (CF_HDROP) through AddValidatedFiles.
+    void AddDroppedFiles(HGLOBAL drop);
+    // Ctrl+V: adds the files copied to the clipboard, unless the About box is open.
+    void PasteFiles();
+
+    // The keyboard shortcuts (Shortcuts_win.cpp): one procedure for the list box, the buttons and
+    // the dialog, passing every message on to the window's previous procedure.
+    static LRESULT CALLBACK ControlSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // Delete and Ctrl+V, on every subclassed window.
+    static void HandleSharedKeys(WPARAM virtualKey);
+
     HWND m_list = nullptr;
     HWND m_output = nullptr;
     HWND m_add = nullptr;
@@ -79,10 +103,12 @@ private:
     void PrepareTables();
     void FetchControls();
     void SetIcons();
-    // Keyboard shortcuts: subclassing of the list, the buttons and the dialog. Not installed yet.
-    void InstallKeyboardShortcuts() {}
-    // Drag and drop onto the list. Not registered yet; m_dropRegistered stays false.
-    void RegisterDropTarget() {}
+    // Keyboard shortcuts: subclassing of the list, the buttons and the dialog.
+    void InstallKeyboardShortcuts();
+    LRESULT CallPreviousProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // Drag and drop onto the list; m_dropRegistered tells whether it was accepted.
+    void RegisterDropTarget();
+    void ReportTooLongNames(const ZuvAnsi2& names);
     // An "Error" box with an OK button, owned by this window.
     void ShowError(const char* message);
     // "Not enough memory" under `title`, or under "Error" when there is none.
@@ -92,3 +118,7 @@ private:
     // Moves the one selected item by `step` (-1 up, +1 down) when it has a neighbour there.
     void MoveSelected(int step);
 };
+
+// The one main window and its list box's handle, for the shared window procedure of the shortcuts.
+extern MainDlg* g_mainDlg;
+extern HWND* g_listHandle;
