@@ -1,7 +1,9 @@
 // The About box: in-process through MainDlg's command, and on the running exe through its button.
 #include "app/MainDlg_win.h"
 #include "dialogs/GenericTextDialog_win.h"
+#include "tests/app/IntakeTestSupport_win.h"
 #include "tests/app/RunningVarnello_win.h"
+#include "tests/merge/PdfFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -173,6 +175,23 @@ TEST_F(AboutCommandTest, DisabledAboutButtonShowsNothing) {
     EXPECT_EQ(nullptr, m_main.m_aboutDialog);
 }
 
+TEST_F(AboutCommandTest, PasteDoesNothingWhileTheBoxIsOpen) {
+    TempFolder folder;
+    std::string pdf = folder.Path("one.pdf");
+    WritePdf(pdf, {"one"});
+    ASSERT_TRUE(intake_test::PutFilesOnClipboard({pdf}));
+    LRESULT countInside = -1;
+    RunAbout([&](HWND box) {
+        m_main.PasteFiles();
+        countInside = ::SendMessageA(m_main.m_list, LB_GETCOUNT, 0, 0);
+        ::PostMessageA(::GetDlgItem(box, kCloseId), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(0, countInside);
+    // The same paste once the box is gone.
+    m_main.PasteFiles();
+    EXPECT_EQ(1, ::SendMessageA(m_main.m_list, LB_GETCOUNT, 0, 0));
+}
+
 // The running exe
 
 namespace {
@@ -193,7 +212,7 @@ bool ClosedAndMainEnabled(const RunningVarnello& app) {
 
 } // namespace
 
-TEST(AboutBoxExe, OpensFromTheAboutButtonShowsTheLinkInBlueAndClosesEveryWay) {
+TEST(AboutBoxExe, OpensFromItsButtonAndFromBShowsTheLinkInBlueAndClosesEveryWay) {
     RunningVarnello app(VARNELLO_EXE);
     ASSERT_NE(nullptr, app.Window());
 
@@ -234,6 +253,12 @@ TEST(AboutBoxExe, OpensFromTheAboutButtonShowsTheLinkInBlueAndClosesEveryWay) {
     ASSERT_NE(nullptr, OpenAbout(app));
     ::PostMessageA(app.Focus(), WM_KEYDOWN, VK_RETURN, 0x00010001);
     EXPECT_TRUE(ClosedAndMainEnabled(app)) << "Enter";
+
+    // B typed in the list.
+    ::PostMessageA(app.Control(IDC_LIST), WM_KEYDOWN, 'B', 0x00300001);
+    ASSERT_NE(nullptr, WaitForWindow([&] { return app.VisibleDialog(kAboutTitle); })) << "B on the list";
+    ::PostMessageA(app.Focus(), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    EXPECT_TRUE(ClosedAndMainEnabled(app));
 
     ::PostMessageA(app.Window(), WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(0, app.ExitCode());
