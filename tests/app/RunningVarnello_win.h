@@ -6,11 +6,13 @@
 
 class RunningVarnello {
 public:
-    explicit RunningVarnello(const char* exe) {
+    // `folder` is the process's current folder, where the file dialogs start. The exe reads no
+    // command line, so it is given one that it must ignore.
+    explicit RunningVarnello(const char* exe, const char* folder = nullptr) {
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
-        char commandLine[] = "varnello.exe";
-        m_started = ::CreateProcessA(exe, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+        char commandLine[] = "varnello.exe ignored arguments";
+        m_started = ::CreateProcessA(exe, commandLine, nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
                                      &m_process);
         if (m_started)
             m_window = WaitForWindow([&] { return VisibleDialog(""); });
@@ -35,6 +37,15 @@ public:
             if (::IsWindowVisible(w) && (caption.empty() || WindowText(w) == caption))
                 return w;
         return nullptr;
+    }
+    // A visible dialog of the exe, other than its main window, with the caption `title`.
+    HWND WaitForDialog(const std::string& title) const {
+        return WaitForWindow([&]() -> HWND {
+            for (HWND w : ProcessWindows(m_process.dwProcessId, "#32770"))
+                if (w != m_window && ::IsWindowVisible(w) && WindowText(w) == title)
+                    return w;
+            return nullptr;
+        });
     }
     // The control that has the keyboard focus in the process.
     HWND Focus() const {

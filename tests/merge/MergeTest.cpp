@@ -14,20 +14,6 @@ const std::string kUnmergedHeading =
     "Following files could not be merged, probably because they are not valid PDF files:\r\n";
 const std::string kSavedWithErrors = "\r\nFile is saved but there are some errors.";
 
-struct Merge {
-    MergeOutcome outcome;
-    std::string title;
-    std::string report;
-};
-
-Merge MergeRun(const std::vector<std::string>& inputs, const std::string& output) {
-    PathList list(inputs);
-    ZuvAnsi2 title;
-    ZuvAnsi2 report;
-    const MergeOutcome outcome = MergeFiles(list.Get(), output.c_str(), title, report);
-    return {outcome, title.Text(), report.Text()};
-}
-
 class MergeTest : public ::testing::Test {
 protected:
     // A PDF whose pages read "<tag>1", "<tag>2", ...
@@ -48,7 +34,7 @@ protected:
         }
         return texts;
     }
-    void ExpectSaved(const Merge& merge) {
+    void ExpectSaved(const MergeRunResult& merge) {
         EXPECT_EQ(merge.outcome, MergeSaved);
         EXPECT_EQ(merge.title, "Varnello");
         EXPECT_EQ(merge.report, "File is successfully saved.");
@@ -76,7 +62,7 @@ TEST_F(MergeTest, UnreadableFirstInputMakesTheNextOneTheBase) {
     const std::string missing = m_folder.Path("gone.pdf");
     const std::string b = Pdf("b.pdf", "B", 1);
     const std::string d = m_folder.Path("d.pdf");
-    const Merge merge = MergeRun({bad, a, missing, b}, d);
+    const MergeRunResult merge = MergeRun({bad, a, missing, b}, d);
     EXPECT_EQ(merge.outcome, MergeSavedWithErrors);
     EXPECT_EQ(merge.title, "Error");
     EXPECT_EQ(merge.report, kUnmergedHeading + bad + "\r\n" + missing + "\r\n" + kSavedWithErrors);
@@ -87,7 +73,7 @@ TEST_F(MergeTest, NoReadableInputWritesNothingAndSaysSo) {
     const std::string bad = m_folder.Path("bad.pdf");
     WriteBytes(bad, "");
     const std::string missing = m_folder.Path("missing.pdf");
-    const Merge merge = MergeRun({bad, missing}, m_folder.Path("d.pdf"));
+    const MergeRunResult merge = MergeRun({bad, missing}, m_folder.Path("d.pdf"));
     EXPECT_EQ(merge.outcome, MergeNotSaved);
     EXPECT_EQ(merge.title, "Error");
     EXPECT_EQ(merge.report, kUnmergedHeading + bad + "\r\n" + missing + "\r\n" + "\r\nNo file is saved.");
@@ -96,7 +82,7 @@ TEST_F(MergeTest, NoReadableInputWritesNothingAndSaysSo) {
 
 TEST_F(MergeTest, NothingToMergeOrNoOutputDoesNothing) {
     const std::string a = Pdf("a.pdf", "A", 1);
-    for (const Merge& merge : {MergeRun({}, m_folder.Path("d.pdf")), MergeRun({a}, "")}) {
+    for (const MergeRunResult& merge : {MergeRun({}, m_folder.Path("d.pdf")), MergeRun({a}, "")}) {
         EXPECT_EQ(merge.outcome, MergeNotSaved);
         EXPECT_EQ(merge.title, "");
         EXPECT_EQ(merge.report, "");
@@ -149,7 +135,7 @@ TEST_F(MergeTest, FailedReplacementKeepsTheResultUnderItsTemporaryName) {
     std::filesystem::create_directory(out);
     WriteBytes(m_folder.Path("out.pdf/inside"), "x");
     WriteBytes(m_folder.Path("out.pdf.0.pdf"), "taken");
-    const Merge merge = MergeRun({a}, out);
+    const MergeRunResult merge = MergeRun({a}, out);
     const std::string stored = m_folder.Path("out.pdf.1.pdf");
     EXPECT_EQ(merge.outcome, MergeSavedWithErrors);
     EXPECT_EQ(merge.title, "Error");
@@ -175,7 +161,7 @@ TEST_F(MergeTest, UnwritableOutputIsReportedAndTouchesNoInput) {
     const std::string aBytes = ReadBytes(a);
     const std::string bBytes = ReadBytes(b);
     const std::string out = m_folder.Path("no such folder/d.pdf");
-    const Merge merge = MergeRun({a, b}, out);
+    const MergeRunResult merge = MergeRun({a, b}, out);
     EXPECT_EQ(merge.outcome, MergeNotSaved);
     EXPECT_EQ(merge.title, "Error");
     EXPECT_EQ(merge.report, "\r\nCould not write merged file to:\r\n" + out + "\r\nNo file is saved.");

@@ -12,20 +12,6 @@
 
 namespace {
 
-struct Merge {
-    MergeOutcome outcome;
-    std::string title;
-    std::string report;
-};
-
-Merge MergeRun(const std::vector<std::string>& inputs, const std::string& output) {
-    PathList list(inputs);
-    ZuvAnsi2 title;
-    ZuvAnsi2 report;
-    const MergeOutcome outcome = MergeFiles(list.Get(), output.c_str(), title, report);
-    return {outcome, title.Text(), report.Text()};
-}
-
 class MergeWinTest : public ::testing::Test {
 protected:
     std::string Pdf(const std::string& name, int pages) {
@@ -33,7 +19,7 @@ protected:
         WritePdf(path, std::vector<std::string>(pages, name));
         return path;
     }
-    void ExpectSaved(const Merge& merge) {
+    void ExpectSaved(const MergeRunResult& merge) {
         EXPECT_EQ(merge.outcome, MergeSaved);
         EXPECT_EQ(merge.title, "Varnello");
         EXPECT_EQ(merge.report, "File is successfully saved.");
@@ -85,7 +71,7 @@ TEST_F(MergeWinTest, RefusedReplacementKeepsOriginalAndResult) {
     HANDLE held =
         CreateFileA(out.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    const Merge merge = MergeRun({a, b}, out);
+    const MergeRunResult merge = MergeRun({a, b}, out);
     CloseHandle(held);
     EXPECT_EQ(merge.outcome, MergeSavedWithErrors);
     EXPECT_EQ(merge.title, "Error");
@@ -99,7 +85,7 @@ TEST_F(MergeWinTest, UnwritableOutputTouchesNoInput) {
     const std::string a = Pdf("a.pdf", 1);
     const std::string before = ReadBytes(a);
     const std::string out = m_folder.Path("missing folder\\out.pdf");
-    const Merge merge = MergeRun({a}, out);
+    const MergeRunResult merge = MergeRun({a}, out);
     EXPECT_EQ(merge.outcome, MergeNotSaved);
     EXPECT_EQ(merge.report, "\r\nCould not write merged file to:\r\n" + out + "\r\nNo file is saved.");
     EXPECT_TRUE(ReadBytes(a) == before);

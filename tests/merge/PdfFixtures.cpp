@@ -114,3 +114,11 @@ PathList::PathList(const std::vector<std::string>& names) : m_list(new ZuvVector
 PathList::~PathList() {
     m_list->DestroyOwning();
 }
+
+MergeRunResult MergeRun(const std::vector<std::string>& inputs, const std::string& output) {
+    PathList list(inputs);
+    ZuvAnsi2 title;
+    ZuvAnsi2 report;
+    const MergeOutcome outcome = MergeFiles(list.Get(), output.c_str(), title, report);
+    return {outcome, title.Text(), report.Text()};
+}

@@ -3,6 +3,7 @@
 
 #include "foundation/ZuvAnsi.h"
 #include "foundation/ZuvVector.h"
+#include "merge/MergeEngine.h"
 
 #include <podofo/podofo.h>
 
@@ -55,3 +56,11 @@ public:
 private:
     ZuvVector<ZuvAnsi2*>* m_list;
 };
+
+// One run of the merge engine, with its texts.
+struct MergeRunResult {
+    MergeOutcome outcome;
+    std::string title;
+    std::string report;
+};
+MergeRunResult MergeRun(const std::vector<std::string>& inputs, const std::string& output);
