@@ -6,7 +6,8 @@
 #   tools/build-windows-deps.sh --print-prefix ARCH  print the prefix only (cheap: no apt, no build)
 #
 # ARCH is x86_64 or i686, or native: the same PoDoFo source and patches built as a static library
-# for the native build, against Debian's own libraries, so that both builds run one PoDoFo.
+# for the native build, against Debian's own libraries, so that both builds run one PoDoFo; or
+# native-asan: the same with AddressSanitizer and UBSan, so that the sanitizers see inside PoDoFo.
 #
 # For x86_64 and i686, The prefix is ${VARNELLO_CACHE:-/var/cache/varnello}/deps/ARCH-KEY, where
 # KEY is a short hash of the source package versions, the build recipes below and tools/patches/.
@@ -31,7 +32,7 @@ die() {
 }
 
 usage() {
-    echo "usage: $0 [--print-prefix] x86_64|i686|native" >&2
+    echo "usage: $0 [--print-prefix] x86_64|i686|native|native-asan" >&2
     exit 2
 }
 
@@ -343,9 +344,11 @@ build_all() {
 
 # Only what the Windows build has: no image libraries, no fontconfig.
 build_libpodofo_native() {
-    local src
+    local src flags=""
     src="$(unpack libpodofo)"
+    [ "$ARCH" = native-asan ] && flags="-fsanitize=address,undefined -fno-omit-frame-pointer -g"
     cmake -S "$src" -B "$src/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PREFIX" \
+        -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
         -DPODOFO_BUILD_STATIC=ON -DPODOFO_BUILD_SHARED=OFF -DPODOFO_BUILD_LIB_ONLY=ON \
         -DPODOFO_NO_FONTMANAGER=ON -DWANT_BOOST=OFF -DCMAKE_POSITION_INDEPENDENT_CODE=ON \
         -DCMAKE_DISABLE_FIND_PACKAGE_LIBJPEG=ON -DCMAKE_DISABLE_FIND_PACKAGE_TIFF=ON \
@@ -356,11 +359,11 @@ build_libpodofo_native() {
 }
 
 build_native() {
-    ARCH=native
+    ARCH="$1"
     install_packages "${NATIVE_PACKAGES[@]}"
     ensure_deb_src
     VERSIONS="$(source_versions)"
-    PREFIX="$CACHE/deps/native-$(native_key)"
+    PREFIX="$CACHE/deps/$ARCH-$(native_key)"
     build_layer no_prep libpodofo_native
     say "ready: $PREFIX"
     echo "$PREFIX"
@@ -371,16 +374,16 @@ main() {
     --print-prefix)
         [ $# -eq 2 ] || usage
         VERSIONS="$(source_versions)"
-        if [ "$2" = native ]; then
-            echo "$CACHE/deps/native-$(native_key)"
+        if [ "$2" = native ] || [ "$2" = native-asan ]; then
+            echo "$CACHE/deps/$2-$(native_key)"
         else
             setup_arch "$2"
             echo "$CACHE/deps/$ARCH-$(podofo_key)"
         fi
         ;;
-    native)
+    native | native-asan)
         [ $# -eq 1 ] || usage
-        build_native
+        build_native "$1"
         ;;
     x86_64 | i686)
         [ $# -eq 1 ] || usage
