@@ -1,5 +1,6 @@
 #include "merge/MergeEngine.h"
 
+#include "merge/DocumentMerge.h"
 #include "merge/FileOps.h"
 #include "merge/PdfLayer.h"
 
@@ -39,29 +40,29 @@ void ReportUnmerged(ZuvAnsi& title, ZuvAnsi& report, const ZuvAnsi& name) {
 }
 
 // Loads the first readable input into `merged` and appends every later readable one to it.
-// False when no input could be read.
-bool LoadInputs(PdfMemDocument& merged, const ZuvVector<ZuvAnsi2*>& inputs, ZuvAnsi& title, ZuvAnsi& report) {
-    bool firstLoaded = false;
+// Null when no input could be read.
+std::unique_ptr<DocumentMerge> LoadInputs(PdfMemDocument& merged, const ZuvVector<ZuvAnsi2*>& inputs,
+                                          ZuvAnsi& title, ZuvAnsi& report) {
+    std::unique_ptr<DocumentMerge> steps;
     for (uint32_t i = 0; i < inputs.Count(); ++i) {
         const ZuvAnsi2* name = inputs[i];
         if (!name) {
             continue;
         }
         try {
-            if (!firstLoaded) {
+            if (!steps) {
                 merged.Load(name->Text(), false);
-                firstLoaded = true;
+                steps.reset(new DocumentMerge(merged));
             } else {
                 PdfMemDocument part; // loaded apart from construction: see PdfOpens
                 part.Load(name->Text(), false);
-                merged.Append(part, true);
+                steps->Append(part);
             }
         } catch (...) {
-            // A failed append leaves in `merged` what the library had already taken over.
             ReportUnmerged(title, report, *name);
         }
     }
-    return firstLoaded;
+    return steps;
 }
 
 // "<output>.<n>.pdf" for the first n whose name is free.
@@ -79,9 +80,10 @@ void ChooseTemporaryName(const ZuvAnsi& output, ZuvAnsi& target) {
     }
 }
 
-// Writes the document; false unless the whole file reached the disk.
-bool WriteDocument(PdfMemDocument& document, const char* name) {
+// Completes the document and writes it; false unless the whole file reached the disk.
+bool WriteDocument(PdfMemDocument& document, DocumentMerge& steps, const char* name) {
     try {
+        steps.Finish();
         size_t length = 0;
         {
             PoDoFo::PdfOutputDevice device(name);
@@ -136,8 +138,8 @@ MergeOutcome Summarise(ZuvAnsi& title, ZuvAnsi& report, bool saved) {
 
 // Writes to the output, or through a temporary name over an existing file of that name.
 // Returns whether a file was written.
-bool SaveMerged(std::unique_ptr<PdfMemDocument>& merged, const char* outputName, ZuvAnsi& title,
-                ZuvAnsi& report) {
+bool SaveMerged(std::unique_ptr<PdfMemDocument>& merged, DocumentMerge& steps, const char* outputName,
+                ZuvAnsi& title, ZuvAnsi& report) {
     ZuvAnsi2 output(outputName);
     ZuvAnsi2 target(outputName);
     // An existing file is never written over: it may be the first input, which the document
@@ -146,7 +148,7 @@ bool SaveMerged(std::unique_ptr<PdfMemDocument>& merged, const char* outputName,
     if (replace) {
         ChooseTemporaryName(output, target);
     }
-    const bool written = WriteDocument(*merged, target.Text());
+    const bool written = WriteDocument(*merged, steps, target.Text());
     // Closes the first input before anything is moved over it.
     merged.reset();
     if (!written) {
@@ -181,8 +183,8 @@ MergeOutcome MergeFiles(const ZuvVector<ZuvAnsi2*>& inputs, const char* outputNa
         return MergeNotSaved;
     }
     bool saved = false;
-    if (LoadInputs(*merged, inputs, title, report)) {
-        saved = SaveMerged(merged, outputName, title, report);
+    if (std::unique_ptr<DocumentMerge> steps = LoadInputs(*merged, inputs, title, report)) {
+        saved = SaveMerged(merged, *steps, outputName, title, report);
     }
     return Summarise(title, report, saved);
 }

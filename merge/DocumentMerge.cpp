@@ -1,0 +1,42 @@
+#include "merge/DocumentMerge.h"
+
+using PoDoFo::PdfMemDocument;
+
+namespace {
+
+// The steps in the order they run. A step that renames within the part runs before the steps
+// that read those names.
+std::vector<std::unique_ptr<MergeStep>> MakeSteps() {
+    std::vector<std::unique_ptr<MergeStep>> steps;
+    return steps;
+}
+
+} // namespace
+
+DocumentMerge::DocumentMerge(PdfMemDocument& merged) : m_merged(merged), m_steps(MakeSteps()) {
+    for (auto& step : m_steps) {
+        step->Start(m_merged);
+    }
+}
+
+DocumentMerge::~DocumentMerge() {}
+
+void DocumentMerge::Append(PdfMemDocument& part) {
+    AppendedPart info{part, m_ordinal + 1, static_cast<unsigned>(m_merged.GetObjects().GetObjectCount()),
+                      m_merged.GetPageCount(), 0};
+    for (auto& step : m_steps) {
+        step->BeforeAppend(m_merged, info);
+    }
+    m_merged.Append(part, true);
+    info.pageCount = m_merged.GetPageCount() - info.firstPage;
+    for (auto& step : m_steps) {
+        step->AfterAppend(m_merged, info);
+    }
+    ++m_ordinal;
+}
+
+void DocumentMerge::Finish() {
+    for (auto& step : m_steps) {
+        step->Finish(m_merged);
+    }
+}
