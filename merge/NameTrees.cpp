@@ -126,6 +126,29 @@ PdfString NameString(const std::string& key) {
     return PdfString(key.data(), static_cast<pdf_long>(key.size()));
 }
 
+std::string UniqueKey(const std::string& key, int ordinal, std::set<std::string>& taken) {
+    const bool wide = key.size() >= 2 && key[0] == '\xFE' && key[1] == '\xFF';
+    // Appends ASCII text as the key's encoding has it: UTF-16BE keys take a zero byte before each.
+    auto with = [wide](std::string base, const std::string& suffix) {
+        for (char c : suffix) {
+            if (wide) {
+                base += '\0';
+            }
+            base += c;
+        }
+        return base;
+    };
+    std::string candidate = key;
+    if (taken.count(candidate)) {
+        candidate = with(key, "-" + std::to_string(ordinal));
+        for (int n = 2; taken.count(candidate); ++n) {
+            candidate = with(key, "-" + std::to_string(ordinal) + "-" + std::to_string(n));
+        }
+    }
+    taken.insert(candidate);
+    return candidate;
+}
+
 PdfObject* Resolve(PdfObject* object, PdfVecObjects& objects) {
     // A chain of references is followed a few steps at most; a longer one is broken.
     for (int hops = 0; object && object->IsReference() && hops < 8; ++hops) {

@@ -6,6 +6,7 @@
 #include <podofo/podofo.h>
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,11 @@
 // other string as it is. Byte order is the order the tree keeps.
 std::string NameKey(const PoDoFo::PdfString& name);
 PoDoFo::PdfString NameString(const std::string& key);
+
+// `key` when `taken` does not hold it; otherwise `key` with "-<ordinal>" added (and "-2", "-3"...
+// after that while the result is still taken), in the key's own encoding. The result is added to
+// `taken`. Renaming a later input's name this way keeps it recognisable and tells whose it is.
+std::string UniqueKey(const std::string& key, int ordinal, std::set<std::string>& taken);
 
 struct NameEntry {
     std::string key;
