@@ -33,6 +33,8 @@ init() {
     mkdir -p "$dir"
     tar -C "$dir" --strip-components=1 -xf "$tarball"
     git_in "$dir" init -q
+    # The build folders of `build` below stay out of the series.
+    printf 'build/\nbuild-*/\n' >>"$dir/.git/info/exclude"
     git_in "$dir" add -A
     git_in "$dir" commit -q -m "PoDoFo $(basename "$(dirname "$tarball")") (Debian's upstream tarball)"
     git_in "$dir" tag "$BASE_TAG"
