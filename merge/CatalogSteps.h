@@ -14,6 +14,8 @@
 #include <set>
 #include <string>
 
+std::unique_ptr<MergeStep> MakeNamedDestinations();
+
 // The dictionary or array that `object` is or names; null for anything else.
 PoDoFo::PdfDictionary* DictionaryOf(PoDoFo::PdfObject* object, PoDoFo::PdfVecObjects& objects);
 PoDoFo::PdfArray* ArrayOf(PoDoFo::PdfObject* object, PoDoFo::PdfVecObjects& objects);

@@ -1,0 +1,88 @@
+// What a reader finds of every input's named destinations, form fields, attachments, layers and
+// page labels in the merged file. catalog_pdf.py makes the inputs with pikepdf and reads the
+// merged file with pikepdf and qpdf; see its help for the facts' wording ("A2@5" is the page
+// showing A2, the fifth of the file).
+
+#include "merge/MergeEngine.h"
+#include "tests/merge/PdfFixtures.h"
+#include "tests/merge/PdfTools.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <stdexcept>
+
+namespace {
+
+using Facts = std::vector<std::string>;
+
+const std::string kScript = "/usr/bin/python3 " + Quoted(VARNELLO_CATALOG_PDF);
+
+class CatalogTest : public ::testing::Test {
+protected:
+    // The input that `description` describes, written as `name`.
+    std::string Input(const std::string& name, const std::string& description) {
+        const std::string path = m_folder.Path(name);
+        const ToolResult made =
+            RunCommand(kScript + " make " + Quoted(path) + " " + Quoted(description), true);
+        if (made.exitCode != 0) {
+            throw std::runtime_error("cannot make " + name + ": " + made.output);
+        }
+        return path;
+    }
+    // Merges inputs that must all merge into a file that qpdf finds sound.
+    std::string Merged(const std::vector<std::string>& inputs) {
+        const std::string out = m_folder.Path("merged.pdf");
+        const MergeRunResult merge = MergeRun(inputs, out);
+        EXPECT_EQ(merge.outcome, MergeSaved);
+        EXPECT_EQ(merge.report, "File is successfully saved.");
+        EXPECT_TRUE(QpdfCheckClean(out)) << RunCommand("qpdf --check " + Quoted(out), true).output;
+        return out;
+    }
+    static Facts Read(const std::string& pdf, const std::string& family) {
+        const ToolResult read = RunCommand(kScript + " facts " + Quoted(pdf) + " " + family, true);
+        EXPECT_EQ(read.exitCode, 0) << read.output;
+        Facts facts;
+        std::istringstream lines(read.output);
+        for (std::string line; std::getline(lines, line);) {
+            facts.push_back(line);
+        }
+        return facts;
+    }
+    // Every family's facts as expected.
+    static void ExpectFacts(const std::string& pdf,
+                            const std::vector<std::pair<std::string, Facts>>& expected) {
+        for (const auto& family : expected) {
+            EXPECT_EQ(Read(pdf, family.first), family.second) << family.first;
+        }
+    }
+
+    TempFolder m_folder;
+};
+
+// The second input clashes with the first on "chap2" (and defines "chap2-2" itself), the third
+// clashes with no one, the fourth is the first again. Every use (/Dest, GoTo in /A, /AA and
+// /Next, bookmarks, /OpenAction) leads into its own input, and unused names stay defined.
+TEST_F(CatalogTest, NamedDestinationsLeadIntoTheirOwnInput) {
+    const std::string a = Input("a.pdf", R"({"tag": "A", "pages": 3, "dests": {"chap2": 2, "spare": 3},
+        "olddests": {"old": [3]}, "links": [[1, "dest", "chap2"], [1, "goto", "/old"], [3, "aa", "chap2"]],
+        "outline": [["A chap2", "chap2"]], "open": "chap2"})");
+    const std::string b = Input("b.pdf", R"({"tag": "B", "pages": 2, "dests": {"chap2": [2], "chap2-2": 1},
+        "olddests": {"old": 1}, "links": [[1, "dest", "chap2"], [1, "next", "/old"], [2, "goto", "chap2-2"]],
+        "outline": [["B chap2", "chap2"]]})");
+    const std::string c =
+        Input("c.pdf", R"({"tag": "C", "dests": {"intro": 1}, "links": [[1, "dest", "intro"]],
+        "outline": [["C intro", "intro"]]})");
+    ExpectFacts(Merged({a, b, c, a}),
+                {{"dests", {"dest (chap2) -> A2@2",    "dest (chap2-2) -> B1@4",  "dest (chap2-2-2) -> B2@5",
+                            "dest (chap2-4) -> A2@8",  "dest (intro) -> C1@6",    "dest (spare) -> A3@3",
+                            "dest (spare-4) -> A3@9",  "dest /old -> A3@3",       "dest /old-2 -> B1@4",
+                            "dest /old-4 -> A3@9",     "dest A1@1 -> A2@2",       "goto A1@1 -> A3@3",
+                            "aa A3@3 -> A2@2",         "dest B1@4 -> B2@5",       "next B1@4 -> B1@4",
+                            "goto B2@5 -> B1@4",       "dest C1@6 -> C1@6",       "dest A1@7 -> A2@8",
+                            "goto A1@7 -> A3@9",       "aa A3@9 -> A2@8",         "open -> A2@2",
+                            "outline A chap2 -> A2@2", "outline B chap2 -> B2@5", "outline C intro -> C1@6",
+                            "outline A chap2 -> A2@8"}}});
+}
+
+} // namespace
