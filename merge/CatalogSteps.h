@@ -15,6 +15,7 @@
 #include <string>
 
 std::unique_ptr<MergeStep> MakeNamedDestinations();
+std::unique_ptr<MergeStep> MakeFormFields();
 
 // The dictionary or array that `object` is or names; null for anything else.
 PoDoFo::PdfDictionary* DictionaryOf(PoDoFo::PdfObject* object, PoDoFo::PdfVecObjects& objects);

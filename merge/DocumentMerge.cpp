@@ -11,6 +11,7 @@ namespace {
 std::vector<std::unique_ptr<MergeStep>> MakeSteps() {
     std::vector<std::unique_ptr<MergeStep>> steps;
     steps.push_back(MakeNamedDestinations());
+    steps.push_back(MakeFormFields());
     return steps;
 }
 

@@ -85,4 +85,30 @@ TEST_F(CatalogTest, NamedDestinationsLeadIntoTheirOwnInput) {
                             "outline A chap2 -> A2@8"}}});
 }
 
+// The first input has no form, so the second's (an XFA form) becomes the merged one; the third
+// clashes with the second on "name" and has a font of the same /DR name but another face, set
+// form-wide and on a field; the fourth clashes with a field of the second on its whole name
+// ("person" against "person.city"); the fifth is the second again. Each field keeps its value
+// and its font, and no XFA form describes the merged file.
+TEST_F(CatalogTest, FormFieldsOfEveryInputKeepTheirOwnValues) {
+    const std::string plain = Input("p.pdf", R"({"tag": "P"})");
+    const std::string a =
+        Input("a.pdf", R"({"tag": "A", "pages": 2, "fields": [{"name": "name", "value": "Ann"},
+        {"name": "person", "kids": [{"name": "city", "value": "Rome", "page": 2}]}],
+        "form": {"CO": ["name"], "XFA": true}})");
+    const std::string b = Input("b.pdf", R"({"tag": "B", "fields": [{"name": "name", "value": "Bob"},
+        {"name": "own", "value": "b", "da": "/Helv 12 Tf 0 0 1 rg"}], "form": {"fonts": {"Helv": "Courier"},
+        "da": "/Helv 9 Tf 0 g", "NeedAppearances": true, "Q": 1, "SigFlags": 1, "CO": ["own"]}})");
+    const std::string c = Input("c.pdf", R"({"tag": "C", "fields": [{"name": "person", "value": "Cy"}]})");
+    ExpectFacts(Merged({plain, a, b, c, a}),
+                {{"fields",
+                  {"field name = Ann on A1@2 font /Helvetica q 0",
+                   "field person.city = Rome on A2@3 font /Helvetica q 0",
+                   "field name-3 = Bob on B1@4 font /Courier q 1", "field own = b on B1@4 font /Courier q 1",
+                   "field person-4 = Cy on C1@5 font /Helvetica q 0",
+                   "field name-5 = Ann on A1@6 font /Helvetica q 0",
+                   "field person-5.city = Rome on A2@7 font /Helvetica q 0",
+                   "form need True sigflags 1 xfa False", "co name", "co own", "co name-5"}}});
+}
+
 } // namespace
