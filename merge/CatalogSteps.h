@@ -16,6 +16,7 @@
 
 std::unique_ptr<MergeStep> MakeNamedDestinations();
 std::unique_ptr<MergeStep> MakeFormFields();
+std::unique_ptr<MergeStep> MakeEmbeddedFiles();
 
 // The dictionary or array that `object` is or names; null for anything else.
 PoDoFo::PdfDictionary* DictionaryOf(PoDoFo::PdfObject* object, PoDoFo::PdfVecObjects& objects);

@@ -12,6 +12,7 @@ std::vector<std::unique_ptr<MergeStep>> MakeSteps() {
     std::vector<std::unique_ptr<MergeStep>> steps;
     steps.push_back(MakeNamedDestinations());
     steps.push_back(MakeFormFields());
+    steps.push_back(MakeEmbeddedFiles());
     return steps;
 }
 
