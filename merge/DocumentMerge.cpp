@@ -13,6 +13,7 @@ std::vector<std::unique_ptr<MergeStep>> MakeSteps() {
     steps.push_back(MakeNamedDestinations());
     steps.push_back(MakeFormFields());
     steps.push_back(MakeEmbeddedFiles());
+    steps.push_back(MakeLayers());
     return steps;
 }
 
