@@ -18,6 +18,7 @@ std::unique_ptr<MergeStep> MakeNamedDestinations();
 std::unique_ptr<MergeStep> MakeFormFields();
 std::unique_ptr<MergeStep> MakeEmbeddedFiles();
 std::unique_ptr<MergeStep> MakeLayers();
+std::unique_ptr<MergeStep> MakePageLabels();
 
 // The dictionary or array that `object` is or names; null for anything else.
 PoDoFo::PdfDictionary* DictionaryOf(PoDoFo::PdfObject* object, PoDoFo::PdfVecObjects& objects);

@@ -14,6 +14,7 @@ std::vector<std::unique_ptr<MergeStep>> MakeSteps() {
     steps.push_back(MakeFormFields());
     steps.push_back(MakeEmbeddedFiles());
     steps.push_back(MakeLayers());
+    steps.push_back(MakePageLabels());
     return steps;
 }
 

@@ -111,4 +111,60 @@ TEST_F(CatalogTest, FormFieldsOfEveryInputKeepTheirOwnValues) {
                    "form need True sigflags 1 xfa False", "co name", "co own", "co name-5"}}});
 }
 
+// The first input has labels from its second page on only; the second brings the first
+// layers, with /Order, radio-button groups and a usage entry; the third clashes with the second
+// on an attachment's name, has layers off by /BaseState and no labels.
+TEST_F(CatalogTest, AttachmentsLayersAndLabelsOfEveryInputAreKept) {
+    const std::string c =
+        Input("c.pdf", R"({"tag": "C", "pages": 2, "labels": [[1, {"S": "A", "P": "C-"}]]})");
+    const std::string a = Input("a.pdf", R"({"tag": "A", "attachments": {"data.txt": ["data.txt", "from A"],
+        "a.txt": ["a.txt", "only A"]}, "layers": {"groups": [["A on", true], ["A off", false]], "order": true,
+        "rb": [["A on", "A off"]], "as": [["View", "Zoom", ["A on"]]]}, "labels": [[0, {"S": "r"}]]})");
+    const std::string b = Input("b.pdf", R"({"tag": "B", "pages": 3, "attachments": {"data.txt": ["data.txt",
+        "from B"]}, "layers": {"groups": [["B on", true], ["B off", false], ["B base", false]], "base": "OFF",
+        "locked": ["B on"], "as": [["View", "Zoom", ["B on"]], ["Print", "Print", ["B off"]]]}})");
+    ExpectFacts(Merged({c, a, b}),
+                {{"attachments",
+                  {"attachment a.txt a.txt only A", "attachment data.txt data.txt from A",
+                   "attachment data.txt-3 data.txt from B"}},
+                 {"layers",
+                  {"layer A on on", "layer A off off", "layer B on on", "layer B off off", "layer B base off",
+                   "order A A on A off B on B off B base", "rbgroups [A on A off]", "locked B on",
+                   "as /View /Zoom A on B on", "as /Print /Print B off"}},
+                 {"labels",
+                  {"label C1@1 1", "label C2@2 C-A", "label A1@3 i", "label B1@4 4", "label B2@5 5",
+                   "label B3@6 6"}}});
+}
+
+// Inputs without any of these add none, and a later input's malformed structures lose only
+// what is unsound in them: tree kids that are no node or loop, a field that is not one, label
+// ranges past the input's pages or without a dictionary, a layer that is not a group. The first
+// input's XFA form goes; its layers, without /Order, come first in the /Order a later one brings.
+TEST_F(CatalogTest, MissingOrMalformedStructuresDoNotFailTheMerge) {
+    const std::string plain = Input("p.pdf", R"({"tag": "P"})");
+    ExpectFacts(
+        Merged({plain, plain}),
+        {{"dests", {}}, {"fields", {}}, {"attachments", {}}, {"layers", {}}, {"labels", {"no labels"}}});
+
+    const std::string x = Input("x.pdf", R"({"tag": "X", "pages": 2, "dests": {"x": 2},
+        "fields": [{"name": "f", "value": "x"}], "form": {"XFA": true}, "labels": [[0, {"S": "a"}]],
+        "layers": {"groups": [["X1", true]]}})");
+    const std::string y = Input("y.pdf", R"({"tag": "Y", "pages": 2, "dests": {"x": 1, "y": 2},
+        "links": [[1, "dest", "x"]], "fields": [{"name": "f", "value": "y"}], "labels": [[0, {"S": "R"}]],
+        "layers": {"groups": [["Y1", false], ["Y2", true]], "order": true}, "damage": ["tree-kids", "fields", "labels", "layers"]})");
+    ExpectFacts(Merged({x, y, y}),
+                {{"dests",
+                  {"dest (x) -> X2@2", "dest (x-2) -> Y1@3", "dest (x-3) -> Y1@5", "dest (y) -> Y2@4",
+                   "dest (y-3) -> Y2@6", "dest Y1@3 -> Y1@3", "dest Y1@5 -> Y1@5"}},
+                 {"fields",
+                  {"field f = x on X1@1 font /Helvetica q 0", "field f-2 = y on Y1@3 font /Helvetica q 0",
+                   "field f-3 = y on Y1@5 font /Helvetica q 0", "form need False sigflags 0 xfa False"}},
+                 {"layers",
+                  {"layer X1 on", "layer Y1 off", "layer Y2 on", "layer Y1 off", "layer Y2 on",
+                   "order X1 Y Y1 Y2 Y Y1 Y2"}},
+                 {"labels",
+                  {"label X1@1 a", "label X2@2 b", "label Y1@3 I", "label Y2@4 II", "label Y1@5 I",
+                   "label Y2@6 II"}}});
+}
+
 } // namespace
