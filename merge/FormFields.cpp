@@ -162,17 +162,25 @@ void AppendArray(PdfDictionary& form, const char* key, PdfArray* from, PdfVecObj
 
 class FormFields : public MergeStep {
 public:
+    void Start(PdfMemDocument& merged) override {
+        PdfVecObjects& objects = merged.GetObjects();
+        for (PdfDictionary* field :
+             TopLevelFields(DictionaryAt(CatalogOf(merged), "AcroForm", objects), objects)) {
+            m_fieldNames.Take(PartialName(*field, objects));
+        }
+    }
+
     void BeforeAppend(PdfMemDocument& merged, AppendedPart& part) override {
         m_resources.clear();
         PdfVecObjects& objects = part.part.GetObjects();
         PdfVecObjects& mergedObjects = merged.GetObjects();
         PdfDictionary* form = DictionaryAt(CatalogOf(part.part), "AcroForm", objects);
         PdfDictionary* mergedForm = DictionaryAt(CatalogOf(merged), "AcroForm", mergedObjects);
+        const std::vector<PdfDictionary*> fields = TopLevelFields(form, objects);
+        RenameFields(fields, part.ordinal, objects);
         if (!form || !mergedForm) {
             return; // without a merged form yet, the input's becomes it as it is
         }
-        const std::vector<PdfDictionary*> fields = TopLevelFields(form, objects);
-        RenameFields(fields, TopLevelFields(mergedForm, mergedObjects), part.ordinal, objects, mergedObjects);
         PlanResources(*form, *mergedForm, part.ordinal, objects, mergedObjects);
         if (!m_resources.empty()) {
             ForEachDictionary(objects,
@@ -183,6 +191,7 @@ public:
 
     void AfterAppend(PdfMemDocument& merged, const AppendedPart& part) override {
         m_appended = true;
+        m_fieldNames.Commit();
         PdfVecObjects& objects = merged.GetObjects();
         PdfDictionary* catalog = CatalogOf(merged);
         PdfDictionary* partCatalog = PartCatalog(merged, part);
@@ -226,23 +235,17 @@ public:
 
 private:
     // Renames the input's top-level fields whose names the merged form's top-level fields use.
-    static void RenameFields(const std::vector<PdfDictionary*>& fields,
-                             const std::vector<PdfDictionary*>& taken, int ordinal, PdfVecObjects& objects,
-                             PdfVecObjects& mergedObjects) {
-        NameRegister names;
-        for (PdfDictionary* field : taken) {
-            names.Take(PartialName(*field, mergedObjects));
-        }
+    void RenameFields(const std::vector<PdfDictionary*>& fields, int ordinal, PdfVecObjects& objects) {
         std::set<std::string> keys;
         for (PdfDictionary* field : fields) {
             keys.insert(PartialName(*field, objects));
         }
         keys.erase(std::string());
-        names.Plan(keys, ordinal);
+        m_fieldNames.Plan(keys, ordinal);
         for (PdfDictionary* field : fields) {
             const std::string name = PartialName(*field, objects);
-            if (!name.empty() && names.Renamed(name) != name) {
-                field->AddKey("T", NameString(names.Renamed(name)));
+            if (!name.empty() && m_fieldNames.Renamed(name) != name) {
+                field->AddKey("T", NameString(m_fieldNames.Renamed(name)));
             }
         }
     }
@@ -344,6 +347,7 @@ private:
         }
     }
 
+    NameRegister m_fieldNames;   // of the merged form's top-level fields
     ResourceRenames m_resources; // of the input being appended
     bool m_appended = false;
 };
