@@ -1,5 +1,7 @@
 #include "merge/DocumentMerge.h"
 
+#include "merge/CatalogSteps.h"
+
 using PoDoFo::PdfMemDocument;
 
 namespace {
@@ -8,6 +10,11 @@ namespace {
 // that read those names.
 std::vector<std::unique_ptr<MergeStep>> MakeSteps() {
     std::vector<std::unique_ptr<MergeStep>> steps;
+    steps.push_back(MakeNamedDestinations());
+    steps.push_back(MakeFormFields());
+    steps.push_back(MakeEmbeddedFiles());
+    steps.push_back(MakeLayers());
+    steps.push_back(MakePageLabels());
     return steps;
 }
 
