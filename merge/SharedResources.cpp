@@ -183,12 +183,11 @@ void Describe(const PdfObject& object, const ObjectTable& table, const std::vect
         case ePdfDataType_String:
         case ePdfDataType_HexString: {
             const PdfString& text = value.GetString();
-            const char tag = value.GetDataType() == ePdfDataType_String ? 's' : 'h';
+            label += value.GetDataType() == ePdfDataType_String ? 's' : 'h';
             if (!text.IsValid()) {
-                label += tag;
+                label += '-';
             } else {
-                AppendBytes(label, text.IsUnicode() ? static_cast<char>(tag - 32) : tag, text.GetString(),
-                            text.GetLength());
+                AppendBytes(label, text.IsUnicode() ? 'U' : 'B', text.GetString(), text.GetLength());
             }
             break;
         }
