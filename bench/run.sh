@@ -1,24 +1,32 @@
 #!/usr/bin/env bash
-# The merge benchmark: varnello-merge against `qpdf --empty --pages` and `pdfunite` on generated
-# inputs, plus the intake validation of the same files. Prints a Markdown table: best wall time of
-# the runs, peak memory (GNU time), and varnello's ratios to both peers.
+# The merge benchmark: varnello-merge against four peers (`qpdf --empty --pages`, `pdfunite`,
+# `mutool merge`, `pdftk ... cat`) and the floor (`cat` of the inputs) on generated inputs, plus
+# the intake validation of the same files. Prints a Markdown table per shape and tool: best wall
+# time of the runs, peak memory (GNU time) and output size, and the time over the fastest peer's.
 #
-#   bench/run.sh [--runs N] [--shapes "200x1 10x100 ..."] [--before]
+#   bench/run.sh [--runs N] [--shapes "200x1 20x40-jpeg 20-invoice ..."] [--before] [--compare EXE]
 #
-# A shape FILESxPAGES merges FILES files of PAGES pages each. --before adds varnello-merge built
-# against Debian's binary libpodofo (without our patches), in build/bench-system.
+# Shapes: FILESxPAGES merges FILES files of PAGES text pages each; FILESxPAGES-jpeg the same
+# count of scanned-looking pages, each one JPEG of its own; FILES-invoice one-page invoices that
+# each embed the same TrueType font and the same logo (the shape where storing identical objects
+# once matters; its row "mutool merge + clean -gggg" is the size to compare with). Inputs are
+# kept in build/bench-inputs between runs and made again when their generator changes.
+# --before adds varnello-merge built against Debian's binary libpodofo (without our patches),
+# in build/bench-system; --compare EXE adds another build of varnello-merge (an earlier commit's).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 runs=3
-shapes="200x1 2000x1 10x100 100x100 2x5000"
+shapes="200x1 2000x1 10x100 100x100 2x5000 20x40-jpeg 20-invoice"
 before_tool=
+compare_tool=
 while [ $# -gt 0 ]; do
     case "$1" in
     --runs) runs="$2"; shift 2 ;;
     --shapes) shapes="$2"; shift 2 ;;
     --before) before_tool=build/bench-system/merge/varnello-merge; shift ;;
-    *) echo "usage: bench/run.sh [--runs N] [--shapes \"200x1 10x100 ...\"] [--before]" >&2; exit 2 ;;
+    --compare) compare_tool="$(realpath "$2")"; shift 2 ;;
+    *) echo "usage: bench/run.sh [--runs N] [--shapes \"200x1 20x40-jpeg ...\"] [--before] [--compare EXE]" >&2; exit 2 ;;
     esac
 done
 
@@ -34,25 +42,47 @@ if [ -n "$before_tool" ]; then
 fi
 merge_tool=build/native/merge/varnello-merge
 bench_tool=build/native/bench/varnello-bench
+inputs_root=build/bench-inputs
+# Inputs made by an older generator are made again.
+generator=$(cat bench/BenchTool.cpp bench/make_inputs.py | sha256sum | cut -c1-12)
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/varnello-bench.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 
 calc() { awk "BEGIN { print $1 }"; }
 
-# measure NAME PAGES CMD...: runs CMD $runs times; records the best wall time and the peak memory
-# of that run in $wall and $peak (MiB), and checks the output's page count when PAGES > 0.
+# make_inputs SHAPE DIR: writes the shape's inputs into DIR unless they are there already.
+make_inputs() {
+    local shape="$1" dir="$2" files pages
+    [ "$(cat "$dir/.complete" 2>/dev/null)" = "$generator" ] && return 0
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    echo "Making the inputs of $shape..." >&2
+    case "$shape" in
+    *x*-jpeg)
+        files=${shape%%x*} pages=${shape#*x} pages=${pages%-jpeg}
+        /usr/bin/python3 bench/make_inputs.py jpeg "$dir" "$files" "$pages" ;;
+    *-invoice) /usr/bin/python3 bench/make_inputs.py invoice "$dir" "${shape%-invoice}" ;;
+    *x*) "$bench_tool" make "$dir" "${shape%x*}" "${shape#*x}" ;;
+    *) echo "unknown shape $shape" >&2; exit 2 ;;
+    esac
+    echo "$generator" >"$dir/.complete"
+}
+
+# measure NAME PAGES CMD...: runs CMD $runs times; records the best wall time, the peak memory of
+# that run (MiB) and the size of $work/out.pdf (MiB) in $wall, $peak and $size, and checks the
+# output's page count when PAGES > 0.
 measure() {
     local name="$1" pages="$2"
     shift 2
     local best="" best_peak="" i start end took mib
     for ((i = 0; i < runs; i++)); do
-        rm -f "$work/out.pdf"
+        rm -f "$work/out.pdf" "$work/out.pdf.step"
         start=$(date +%s.%N)
         if ! /usr/bin/time -v -o "$work/time.txt" "$@" >"$work/cmd.txt" 2>&1; then
             echo "$name failed:" >&2
             tail -n 5 "$work/cmd.txt" >&2
-            wall=failed peak=failed
+            wall=failed peak=failed size=failed
             return 0
         fi
         end=$(date +%s.%N)
@@ -62,13 +92,15 @@ measure() {
             best=$took best_peak=$mib
         fi
     done
+    size=-
+    [ -f "$work/out.pdf" ] && size=$(printf '%.3f' "$(calc "$(stat -c %s "$work/out.pdf") / 1048576")")
     if [ "$pages" -gt 0 ]; then
         local got
         # qpdf exits 3 when it only warns; the count is still right.
         got=$(qpdf --show-npages "$work/out.pdf" 2>/dev/null | head -n1 || true)
         if [ "$got" != "$pages" ]; then
             echo "$name wrote $got pages instead of $pages" >&2
-            wall=wrong peak=wrong
+            wall=wrong peak=wrong size=wrong
             return 0
         fi
     fi
@@ -77,57 +109,81 @@ measure() {
 
 ratio() {
     case "$1$2" in
-    *failed* | *wrong*) echo "-" ;;
+    *failed* | *wrong* | "") echo "-" ;;
     *) printf '%.2f' "$(calc "$1 / $2")" ;;
     esac
 }
 
-row() { # shape tool wall peak
-    printf '| %s | %s | %s | %s | %s | %s | %s | %s |\n' "$1" "$2" "$3" "$4" \
-        "$(ratio "$3" "$q_wall")" "$(ratio "$4" "$q_peak")" "$(ratio "$3" "$u_wall")" "$(ratio "$4" "$u_peak")"
-}
-
-# Prints whether varnello (wall, peak) is at least as fast as qpdf with no more memory.
-verdict() {
-    case "$1$2" in
-    *failed* | *wrong*) echo "no" ;;
-    *) [ "$(calc "$1 <= $q_wall && $2 <= $q_peak")" = 1 ] && echo "yes" || echo "no" ;;
-    esac
+row() { # shape tool wall peak size
+    printf '| %s | %s | %s | %s | %s | %s |\n' "$1" "$2" "$3" "$4" "$5" "$(ratio "$3" "$fastest")"
 }
 
 echo "Merge benchmark, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, $(awk -F': *' '/model name/ {print $2; exit}' /proc/cpuinfo)"
-echo "best of $runs runs; ratios are varnello's (or intake's) figure divided by the peer's"
+echo "best of $runs runs; output in MiB; the last column is the wall time over the fastest peer's"
 echo
-echo "| shape | tool | wall s | peak MiB | time / qpdf | mem / qpdf | time / pdfunite | mem / pdfunite |"
-echo "| --- | --- | ---: | ---: | ---: | ---: | ---: | ---: |"
-verdicts=()
+echo "| shape | tool | wall s | peak MiB | output MiB | wall / fastest peer |"
+echo "| --- | --- | ---: | ---: | ---: | ---: |"
+summary=()
 for shape in $shapes; do
-    files=${shape%x*}
-    pages=${shape#*x}
-    total=$((files * pages))
-    dir="$work/$shape"
-    mkdir -p "$dir"
-    "$bench_tool" make "$dir" "$files" "$pages"
+    dir="$inputs_root/$shape"
+    make_inputs "$shape" "$dir"
     inputs=("$dir"/f*.pdf)
+    total=0
+    for f in "${inputs[@]}"; do
+        total=$((total + $(qpdf --show-npages "$f")))
+    done
+    case "$shape" in
+    *-invoice) label="$shape (${#inputs[@]} × 1 p)" ;;
+    *) label="$shape (${#inputs[@]} files, $total p)" ;;
+    esac
 
+    # name|wall|peak|size for each peer; the fastest one's time is the reference.
+    peers=()
     measure qpdf "$total" qpdf --empty --pages "${inputs[@]}" -- "$work/out.pdf"
-    q_wall=$wall q_peak=$peak
+    peers+=("qpdf|$wall|$peak|$size")
     measure pdfunite "$total" pdfunite "${inputs[@]}" "$work/out.pdf"
-    u_wall=$wall u_peak=$peak
-    label="$files × $pages p"
+    peers+=("pdfunite|$wall|$peak|$size")
+    measure "mutool merge" "$total" mutool merge -o "$work/out.pdf" "${inputs[@]}"
+    peers+=("mutool merge|$wall|$peak|$size")
+    measure pdftk "$total" pdftk "${inputs[@]}" cat output "$work/out.pdf"
+    peers+=("pdftk|$wall|$peak|$size")
+    fastest="" fastest_name=""
+    for p in "${peers[@]}"; do
+        IFS='|' read -r name w _ _ <<<"$p"
+        case "$w" in failed | wrong) continue ;; esac
+        if [ -z "$fastest" ] || [ "$(calc "$w < $fastest")" = 1 ]; then
+            fastest=$w fastest_name=$name
+        fi
+    done
+
     measure varnello "$total" "$merge_tool" "$work/out.pdf" "${inputs[@]}"
-    row "$label" varnello-merge "$wall" "$peak"
-    verdicts+=("$label: $(verdict "$wall" "$peak")")
+    row "$label" varnello-merge "$wall" "$peak" "$size"
+    v_wall=$wall v_size=$size
     if [ -n "$before_tool" ]; then
         measure "varnello (Debian's PoDoFo)" "$total" "$before_tool" "$work/out.pdf" "${inputs[@]}"
-        row "$label" "varnello-merge, Debian's PoDoFo" "$wall" "$peak"
+        row "$label" "varnello-merge, Debian's PoDoFo" "$wall" "$peak" "$size"
     fi
-    row "$label" qpdf "$q_wall" "$q_peak"
-    row "$label" pdfunite "$u_wall" "$u_peak"
+    if [ -n "$compare_tool" ]; then
+        measure "$compare_tool" "$total" "$compare_tool" "$work/out.pdf" "${inputs[@]}"
+        row "$label" "varnello-merge, the --compare build" "$wall" "$peak" "$size"
+    fi
+    for p in "${peers[@]}"; do
+        IFS='|' read -r name w m s <<<"$p"
+        row "$label" "$name" "$w" "$m" "$s"
+    done
+    line="$shape: varnello-merge $(ratio "$v_wall" "$fastest") × the time of $fastest_name"
+    if [ "${shape%-invoice}" != "$shape" ]; then
+        # mutool's merge, then its garbage collection with duplicate objects and streams merged.
+        measure "mutool merge + clean -gggg" "$total" sh -c \
+            'mutool merge -o "$0.step" "$@" && mutool clean -gggg "$0.step" "$0"' "$work/out.pdf" "${inputs[@]}"
+        row "$label" "mutool merge + clean -gggg" "$wall" "$peak" "$size"
+        line="$line; output $(ratio "$v_size" "$size") × mutool merge + clean -gggg (target ≤ 1.10)"
+    fi
+    summary+=("$line")
+    measure cat 0 sh -c 'cat "$@" >"$0"' "$work/out.pdf" "${inputs[@]}"
+    row "$label" "cat (the floor)" "$wall" "$peak" "$size"
     measure intake 0 "$bench_tool" intake "${inputs[@]}"
-    row "$label" "intake (open each file)" "$wall" "$peak"
-    rm -rf "$dir"
+    row "$label" "intake (open each file)" "$wall" "$peak" "-"
 done
 echo
-echo "varnello-merge at least as fast as qpdf with no more memory:"
-printf '  %s\n' "${verdicts[@]}"
+printf '%s\n' "${summary[@]}"

@@ -1,6 +1,7 @@
 #include "merge/DocumentMerge.h"
 
 #include "merge/CatalogSteps.h"
+#include "merge/SharedResources.h"
 
 using PoDoFo::PdfMemDocument;
 
@@ -15,6 +16,7 @@ std::vector<std::unique_ptr<MergeStep>> MakeSteps() {
     steps.push_back(MakeEmbeddedFiles());
     steps.push_back(MakeLayers());
     steps.push_back(MakePageLabels());
+    steps.emplace_back(new SharedResources()); // last: sees what every other step wrote
     return steps;
 }
 

@@ -13,6 +13,8 @@ packages=(
     libpodofo-dev libssl-dev libgtest-dev googletest
     # running and checking: Wine, a virtual display, PDF tools, screenshots, timing
     wine wine64 xvfb xauth x11-utils qpdf poppler-utils imagemagick time
+    # the benchmark's other peers and its generated inputs; pikepdf also checks test outputs
+    mupdf-tools pdftk-java python3-pikepdf python3-pil fonts-dejavu-core
 )
 
 missing=()
