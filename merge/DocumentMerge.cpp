@@ -1,5 +1,7 @@
 #include "merge/DocumentMerge.h"
 
+#include "merge/StructTree.h"
+
 using PoDoFo::PdfMemDocument;
 
 namespace {
@@ -8,6 +10,7 @@ namespace {
 // that read those names.
 std::vector<std::unique_ptr<MergeStep>> MakeSteps() {
     std::vector<std::unique_ptr<MergeStep>> steps;
+    steps.push_back(NewStructTreeStep());
     return steps;
 }
 
