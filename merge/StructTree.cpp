@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace PoDoFo;
@@ -917,12 +918,13 @@ void StructTreeStep::RemoveStrayStructParents(PdfMemDocument& merged) {
 
 void StructTreeStep::WriteTrees(PdfObject& root, PdfVecObjects& objects) {
     PdfDictionary& dictionary = root.GetDictionary();
-    dictionary.AddKey("ParentTree", WriteNumberTree(FirstPerKey(m_parentTree), objects)->Reference());
+    dictionary.AddKey("ParentTree",
+                      WriteNumberTree(FirstPerKey(std::move(m_parentTree)), objects)->Reference());
     dictionary.AddKey("ParentTreeNextKey", PdfObject(static_cast<pdf_int64>(m_nextKey)));
     if (m_idTree.empty()) {
         dictionary.RemoveKey("IDTree");
     } else {
-        dictionary.AddKey("IDTree", WriteNameTree(FirstPerKey(m_idTree), objects)->Reference());
+        dictionary.AddKey("IDTree", WriteNameTree(FirstPerKey(std::move(m_idTree)), objects)->Reference());
     }
     auto writeMap = [&](const char* key, const NameMap& map) {
         if (map.empty()) {
