@@ -253,6 +253,18 @@ std::vector<PdfObject> TopElements(PdfObject& root, PdfVecObjects& objects) {
     return tops;
 }
 
+// Every element that has an /ID, by that ID: what /IDTree must hold.
+std::vector<NameEntry> ElementIds(const Structure& structure) {
+    std::vector<NameEntry> ids;
+    for (PdfObject* element : structure.elements) {
+        const PdfObject* id = element->GetDictionary().GetKey("ID");
+        if (id && id->IsString() && element->Reference().IsIndirect()) {
+            ids.push_back({NameKey(id->GetString()), PdfObject(element->Reference())});
+        }
+    }
+    return ids;
+}
+
 // --- The parent tree's keys --------------------------------------------------------------------
 
 // Each key of the document's parent tree, in order, mapped onto first, first + 1, ...
@@ -607,12 +619,7 @@ void StructTreeStep::Start(PdfMemDocument& merged) {
     m_ids = structure.ids;
     m_types = structure.types;
     m_classNames = structure.classes;
-    for (PdfObject* element : structure.elements) {
-        const PdfObject* id = element->GetDictionary().GetKey("ID");
-        if (id && id->IsString() && element->Reference().IsIndirect()) {
-            m_idTree.push_back({NameKey(id->GetString()), PdfObject(element->Reference())});
-        }
-    }
+    m_idTree = ElementIds(structure);
     TakeTrees(*root, objects, keys, Renames());
     input.tagged = true;
     input.tops = TopElements(*root, objects);
@@ -684,11 +691,11 @@ void StructTreeStep::BeforeAppend(PdfMemDocument& merged, AppendedPart& part) {
     m_pending.objectCount = static_cast<unsigned>(objects.GetObjectCount());
     m_pending.language = LanguageOf(catalog, objects);
     m_pending.ownLanguage = LanguageTag(m_pending.language) != m_language;
-    NoteMarkInfo(catalog, objects);
     PdfObject* root = StructRootOf(catalog, objects);
     if (!root) {
         return;
     }
+    // The keys and names are taken now: should the append fail, they are merely left unused.
     m_pending.tagged = true;
     const Structure structure = ReadStructure(*root, objects);
     m_pending.keys = KeyMap(*root, objects, m_nextKey);
@@ -703,12 +710,7 @@ void StructTreeStep::BeforeAppend(PdfMemDocument& merged, AppendedPart& part) {
     for (const std::string& name : structure.classes) {
         m_classNames.insert(Renamed(classes, name));
     }
-    for (PdfObject* element : structure.elements) {
-        const PdfObject* id = element->GetDictionary().GetKey("ID");
-        if (id && id->IsString() && element->Reference().IsIndirect()) {
-            m_pending.elementIds.push_back({NameKey(id->GetString()), PdfObject(element->Reference())});
-        }
-    }
+    m_pending.elementIds = ElementIds(structure);
     // Its elements would otherwise be read in the first input's language.
     if (m_pending.ownLanguage) {
         for (PdfObject* top : structure.tops) {
@@ -721,9 +723,10 @@ void StructTreeStep::BeforeAppend(PdfMemDocument& merged, AppendedPart& part) {
 
 void StructTreeStep::AfterAppend(PdfMemDocument& merged, const AppendedPart& part) {
     PdfVecObjects& objects = merged.GetObjects();
+    PdfObject* catalog = objects.GetObject(part.Moved(m_pending.catalog));
+    NoteMarkInfo(catalog, objects);
     Input input;
-    PdfObject* root =
-        m_pending.tagged ? StructRootOf(objects.GetObject(part.Moved(m_pending.catalog)), objects) : nullptr;
+    PdfObject* root = m_pending.tagged ? StructRootOf(catalog, objects) : nullptr;
     if (!root) {
         input.firstPage = part.firstPage;
         input.pageCount = part.pageCount;
