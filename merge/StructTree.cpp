@@ -728,6 +728,7 @@ void StructTreeStep::BeforeAppend(PdfMemDocument& merged, AppendedPart& part) {
     m_pending.keys = KeyMap(*root, objects, m_nextKey);
     m_nextKey += static_cast<int64_t>(m_pending.keys.size());
     RenumberStructParents(objects, m_pending.keys);
+    // IDs first: renaming classes rebuilds the class map, into which `structure` points.
     m_pending.ids = RenameClashingIds(structure, part.ordinal, objects);
     const Renames types = RenameClashingRoles(structure, root->GetDictionary(), part.ordinal, objects);
     const Renames classes = RenameClashingClasses(structure, root->GetDictionary(), part.ordinal, objects);
