@@ -2,6 +2,7 @@
 
 #include "merge/CatalogSteps.h"
 #include "merge/SharedResources.h"
+#include "merge/StructTree.h"
 
 using PoDoFo::PdfMemDocument;
 
@@ -16,6 +17,7 @@ std::vector<std::unique_ptr<MergeStep>> MakeSteps() {
     steps.push_back(MakeEmbeddedFiles());
     steps.push_back(MakeLayers());
     steps.push_back(MakePageLabels());
+    steps.push_back(NewStructTreeStep());
     steps.emplace_back(new SharedResources()); // last: sees what every other step wrote
     return steps;
 }

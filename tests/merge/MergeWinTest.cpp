@@ -1,8 +1,9 @@
 // The merge on the static Windows build under Wine: ANSI names, other spellings of the first
-// input, and a replacement that Windows refuses.
+// input, a replacement that Windows refuses, and tagged files through varnello-merge.exe.
 
 #include "merge/MergeEngine.h"
 #include "tests/merge/PdfFixtures.h"
+#include "tests/merge/StructureReading.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,19 @@ protected:
         const std::string path = m_folder.Path(name);
         WritePdf(path, std::vector<std::string>(pages, name));
         return path;
+    }
+    // varnello-merge.exe as a batch file meets it, through cmd.exe, with its console in `log`.
+    int RunMergeTool(const std::string& output, const std::vector<std::string>& inputs,
+                     const std::string& log) {
+        std::string tool = "Z:" VARNELLO_MERGE_EXE;
+        for (char& c : tool) {
+            c = c == '/' ? '\\' : c;
+        }
+        std::string command = "\"\"" + tool + "\" \"" + output + "\"";
+        for (const std::string& input : inputs) {
+            command += " \"" + input + "\"";
+        }
+        return std::system((command + " > \"" + log + "\" 2>&1\"").c_str());
     }
     void ExpectSaved(const MergeRunResult& merge) {
         EXPECT_EQ(merge.outcome, MergeSaved);
@@ -92,25 +106,78 @@ TEST_F(MergeWinTest, UnwritableOutputTouchesNoInput) {
     EXPECT_EQ(m_folder.Entries(), std::vector<std::string>{"a.pdf"});
 }
 
-// varnello-merge.exe as a batch file meets it, through cmd.exe.
 TEST_F(MergeWinTest, MergeToolReportsThroughExitCodeAndConsole) {
-    std::string tool = "Z:" VARNELLO_MERGE_EXE;
-    for (char& c : tool) {
-        c = c == '/' ? '\\' : c;
-    }
     const std::string a = Pdf("a.pdf", 2);
     const std::string out = m_folder.Path("out.pdf");
     const std::string log = m_folder.Path("log.txt");
-    const auto run = [&](const std::string& input) {
-        const std::string command =
-            "\"\"" + tool + "\" \"" + out + "\" \"" + input + "\" > \"" + log + "\" 2>&1\"";
-        return std::system(command.c_str());
-    };
-    EXPECT_EQ(run(a), 0);
+    EXPECT_EQ(RunMergeTool(out, {a}, log), 0);
     EXPECT_EQ(ReadBytes(log), "File is successfully saved.\r\n");
     EXPECT_EQ(PageCountByPoDoFo(out), 2);
-    EXPECT_EQ(run(m_folder.Path("missing.pdf")), 2);
+    EXPECT_EQ(RunMergeTool(out, {m_folder.Path("missing.pdf")}, log), 2);
     EXPECT_NE(ReadBytes(log).find("\r\nNo file is saved.\r\n"), std::string::npos);
+}
+
+// Where Wine keeps a file of its drives on the Linux machine.
+std::string LinuxPath(const std::string& windowsPath) {
+    using Convert = char*(CDECL*)(const WCHAR*);
+    const auto convert = reinterpret_cast<Convert>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    WCHAR wide[MAX_PATH];
+    char* path = nullptr;
+    if (convert && MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH)) {
+        path = convert(wide);
+    }
+    const std::string unixPath = path ? path : "";
+    HeapFree(GetProcessHeap(), 0, path);
+    return unixPath;
+}
+
+// Wine starts a Linux program that CreateProcess is given, so the file that the Windows build
+// wrote is read with the same readers as natively: a shell command of the Linux machine, its
+// output through a file of `folder`. Wine does not wait for a Linux program, so the shell moves
+// the output into place once it is complete.
+std::string RunLinuxShell(const std::string& command, TempFolder& folder) {
+    const std::string output = folder.Path("shell.txt");
+    const std::string quoted = "'" + LinuxPath(output) + "'";
+    DeleteFileA(output.c_str());
+    std::string line =
+        "sh -c \"" + command + " > " + quoted + ".part; mv " + quoted + ".part " + quoted + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA("Z:\\bin\\sh", &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return "cannot start " + command;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (int waited = 0; GetFileAttributesA(output.c_str()) == INVALID_FILE_ATTRIBUTES && waited < 60000;
+         waited += 10) {
+        Sleep(10);
+    }
+    return ReadBytes(output);
+}
+
+TEST_F(MergeWinTest, TaggedFilesStayTaggedThroughTheMergeTool) {
+    const std::string fixtures = VARNELLO_MERGE_TESTS_DIR; // a Linux path: drive Z: under Wine
+    const std::vector<std::string> names = {"/tagged/report.pdf", "/tagged/bericht.pdf",
+                                            "/tagged/report.pdf"};
+    std::vector<std::string> inputs;
+    std::set<std::string> files;
+    for (const std::string& name : names) {
+        inputs.push_back("Z:" + fixtures + name);
+        files.insert(fixtures + name);
+    }
+    const std::string out = m_folder.Path("tagged.pdf");
+    ASSERT_EQ(RunMergeTool(out, inputs, m_folder.Path("log.txt")), 0);
+    files.insert(LinuxPath(out));
+    std::map<std::string, Reading> readings = ReadAll(
+        files, fixtures, [&](const std::string& command) { return RunLinuxShell(command, m_folder); });
+    std::vector<Reading> read;
+    for (const std::string& name : names) {
+        read.push_back(readings[fixtures + name]);
+    }
+    EXPECT_EQ(Differences(readings[LinuxPath(out)], Expected(read), true), Lines());
 }
 
 } // namespace
