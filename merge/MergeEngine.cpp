@@ -168,7 +168,7 @@ bool SaveMerged(std::unique_ptr<PdfMemDocument>& merged, DocumentMerge& steps, c
 } // namespace
 
 MergeOutcome MergeFiles(const ZuvVector<ZuvAnsi2*>& inputs, const char* outputName, ZuvAnsi& title,
-                        ZuvAnsi& report) {
+                        ZuvAnsi& report, const std::function<void()>& beforeWrite) {
     if (inputs.Count() == 0 || !outputName || !*outputName) {
         return MergeNotSaved;
     }
@@ -184,6 +184,9 @@ MergeOutcome MergeFiles(const ZuvVector<ZuvAnsi2*>& inputs, const char* outputNa
     }
     bool saved = false;
     if (std::unique_ptr<DocumentMerge> steps = LoadInputs(*merged, inputs, title, report)) {
+        if (beforeWrite) {
+            beforeWrite();
+        }
         saved = SaveMerged(merged, *steps, outputName, title, report);
     }
     return Summarise(title, report, saved);

@@ -15,6 +15,8 @@
 #include "foundation/ZuvAnsi.h"
 #include "foundation/ZuvVector.h"
 
+#include <functional>
+
 // Also the exit code of varnello-merge.
 enum MergeOutcome {
     MergeSaved = 0, // every input merged and the output written
@@ -29,5 +31,8 @@ enum MergeOutcome {
 // step; if that move fails, the existing file stays as it was and the report names the
 // temporary file. A failed write removes what it had written and never touches an input. With
 // no inputs or an empty output name, nothing is done and title and report stay empty.
+// Stream bytes are copied from the inputs when the output is written: an input that has changed
+// by then makes the write fail. `beforeWrite`, when given, runs after the last append and before
+// the write (tests change an input there).
 MergeOutcome MergeFiles(const ZuvVector<ZuvAnsi2*>& inputs, const char* outputName, ZuvAnsi& title,
-                        ZuvAnsi& report);
+                        ZuvAnsi& report, const std::function<void()>& beforeWrite = nullptr);

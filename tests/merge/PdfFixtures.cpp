@@ -115,10 +115,11 @@ PathList::~PathList() {
     m_list->DestroyOwning();
 }
 
-MergeRunResult MergeRun(const std::vector<std::string>& inputs, const std::string& output) {
+MergeRunResult MergeRun(const std::vector<std::string>& inputs, const std::string& output,
+                        const std::function<void()>& beforeWrite) {
     PathList list(inputs);
     ZuvAnsi2 title;
     ZuvAnsi2 report;
-    const MergeOutcome outcome = MergeFiles(list.Get(), output.c_str(), title, report);
+    const MergeOutcome outcome = MergeFiles(list.Get(), output.c_str(), title, report, beforeWrite);
     return {outcome, title.Text(), report.Text()};
 }

@@ -63,4 +63,5 @@ struct MergeRunResult {
     std::string title;
     std::string report;
 };
-MergeRunResult MergeRun(const std::vector<std::string>& inputs, const std::string& output);
+MergeRunResult MergeRun(const std::vector<std::string>& inputs, const std::string& output,
+                        const std::function<void()>& beforeWrite = nullptr);
