@@ -8,6 +8,11 @@
                                            Sans, whole) and the same logo (an image with a soft
                                            mask in an ICC colour space); only the text differs
 
+  make_inputs.py bulk FOLDER FILES PAGES   as jpeg, for gigabytes of pages: 40 scans are drawn and
+                                           every page takes one of them with its number written
+                                           into the JPEG (a comment segment), so no two pages have
+                                           the same bytes
+
 Files are named f0001.pdf, f0002.pdf, ... Needs Debian's python3-pikepdf and python3-pil.
 """
 import io
@@ -41,11 +46,23 @@ def scan_jpeg(seed):
     return w, h, out.getvalue()
 
 
-def write_scans(folder, files, pages):
+def numbered_scans(count):
+    """Pages for `bulk`: scan n % count with n written into a JPEG comment right after its start."""
+    scans = [scan_jpeg(seed) for seed in range(count)]
+    n = 0
+    while True:
+        w, h, data = scans[n % count]
+        note = b"page %d" % n
+        yield w, h, data[:2] + b"\xff\xfe" + (len(note) + 2).to_bytes(2, "big") + note + data[2:]
+        n += 1
+
+
+def write_scans(folder, files, pages, bulk=False):
+    source = numbered_scans(40) if bulk else None
     for f in range(1, files + 1):
         pdf = pikepdf.new()
         for p in range(pages):
-            w, h, data = scan_jpeg(f * 100000 + p)
+            w, h, data = next(source) if bulk else scan_jpeg(f * 100000 + p)
             image = pikepdf.Stream(pdf, data, Type=Name.XObject, Subtype=Name.Image, Width=w, Height=h,
                                    ColorSpace=Name.DeviceRGB, BitsPerComponent=8, Filter=Name.DCTDecode)
             content = pikepdf.Stream(pdf, b"q %d 0 0 %d 0 0 cm /Im0 Do Q" % A4)
@@ -129,8 +146,8 @@ def write_invoices(folder, files):
 
 
 def main(argv):
-    if len(argv) == 5 and argv[1] == "jpeg":
-        write_scans(argv[2], int(argv[3]), int(argv[4]))
+    if len(argv) == 5 and argv[1] in ("jpeg", "bulk"):
+        write_scans(argv[2], int(argv[3]), int(argv[4]), argv[1] == "bulk")
     elif len(argv) == 4 and argv[1] == "invoice":
         write_invoices(argv[2], int(argv[3]))
     else:

@@ -5,6 +5,7 @@
 # time of the runs, peak memory (GNU time) and output size, and the time over the fastest peer's.
 #
 #   bench/run.sh [--runs N] [--shapes "200x1 20x40-jpeg 20-invoice ..."] [--before] [--compare EXE]
+#                [--large]
 #
 # Shapes: FILESxPAGES merges FILES files of PAGES text pages each; FILESxPAGES-jpeg the same
 # count of scanned-looking pages, each one JPEG of its own; FILES-invoice one-page invoices that
@@ -13,6 +14,10 @@
 # kept in build/bench-inputs between runs and made again when their generator changes.
 # --before adds varnello-merge built against Debian's binary libpodofo (without our patches),
 # in build/bench-system; --compare EXE adds another build of varnello-merge (an earlier commit's).
+# --large adds the shape 100x100-bulk: 10,000 scanned pages with bytes of their own, about 3 GB,
+# merged once by each tool under a cap of 1,000,000 KiB of address space (ulimit -v): a merge
+# must not need memory in proportion to its inputs. Its inputs take a few minutes to make and
+# 3 GB of disk in build/bench-inputs, its outputs 3 GB more while they are checked.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,13 +25,15 @@ runs=3
 shapes="200x1 2000x1 10x100 100x100 2x5000 20x40-jpeg 20-invoice"
 before_tool=
 compare_tool=
+large=
 while [ $# -gt 0 ]; do
     case "$1" in
     --runs) runs="$2"; shift 2 ;;
     --shapes) shapes="$2"; shift 2 ;;
     --before) before_tool=build/bench-system/merge/varnello-merge; shift ;;
     --compare) compare_tool="$(realpath "$2")"; shift 2 ;;
-    *) echo "usage: bench/run.sh [--runs N] [--shapes \"200x1 20x40-jpeg ...\"] [--before] [--compare EXE]" >&2; exit 2 ;;
+    --large) large=1; shift ;;
+    *) echo "usage: bench/run.sh [--runs N] [--shapes \"200x1 20x40-jpeg ...\"] [--before] [--compare EXE] [--large]" >&2; exit 2 ;;
     esac
 done
 
@@ -59,9 +66,9 @@ make_inputs() {
     mkdir -p "$dir"
     echo "Making the inputs of $shape..." >&2
     case "$shape" in
-    *x*-jpeg)
-        files=${shape%%x*} pages=${shape#*x} pages=${pages%-jpeg}
-        /usr/bin/python3 bench/make_inputs.py jpeg "$dir" "$files" "$pages" ;;
+    *x*-jpeg | *x*-bulk)
+        files=${shape%%x*} pages=${shape#*x} pages=${pages%-*}
+        /usr/bin/python3 bench/make_inputs.py "${shape##*-}" "$dir" "$files" "$pages" ;;
     *-invoice) /usr/bin/python3 bench/make_inputs.py invoice "$dir" "${shape%-invoice}" ;;
     *x*) "$bench_tool" make "$dir" "${shape%x*}" "${shape#*x}" ;;
     *) echo "unknown shape $shape" >&2; exit 2 ;;
@@ -79,7 +86,7 @@ measure() {
     for ((i = 0; i < runs; i++)); do
         rm -f "$work/out.pdf" "$work/out.pdf.step"
         start=$(date +%s.%N)
-        if ! /usr/bin/time -v -o "$work/time.txt" "$@" >"$work/cmd.txt" 2>&1; then
+        if ! /usr/bin/time -v -o "$work/time.txt" "${limit[@]}" "$@" >"$work/cmd.txt" 2>&1; then
             echo "$name failed:" >&2
             tail -n 5 "$work/cmd.txt" >&2
             wall=failed peak=failed size=failed
@@ -124,7 +131,15 @@ echo
 echo "| shape | tool | wall s | peak MiB | output MiB | wall / fastest peer |"
 echo "| --- | --- | ---: | ---: | ---: | ---: |"
 summary=()
+[ -z "$large" ] || shapes="$shapes 100x100-bulk"
 for shape in $shapes; do
+    # The large shape runs once, each tool with its address space capped.
+    limit=()
+    runs_here=$runs
+    if [ "${shape%-bulk}" != "$shape" ]; then
+        limit=(sh -c 'ulimit -v 1000000 && exec "$@"' capped)
+        runs=1
+    fi
     dir="$inputs_root/$shape"
     make_inputs "$shape" "$dir"
     inputs=("$dir"/f*.pdf)
@@ -184,6 +199,7 @@ for shape in $shapes; do
     row "$label" "cat (the floor)" "$wall" "$peak" "$size"
     measure intake 0 "$bench_tool" intake "${inputs[@]}"
     row "$label" "intake (open each file)" "$wall" "$peak" "-"
+    runs=$runs_here
 done
 echo
 printf '%s\n' "${summary[@]}"
