@@ -17,6 +17,15 @@ using Lines = std::vector<std::string>;
 
 const std::string kSaved = "File is successfully saved.";
 
+Lines SplitLines(const std::string& text) {
+    Lines lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
 // Compares long listings line by line and names only the first difference.
 void ExpectLines(const Lines& actual, const Lines& expected) {
     for (size_t i = 0; i < std::min(actual.size(), expected.size()); ++i) {
@@ -28,6 +37,73 @@ void ExpectLines(const Lines& actual, const Lines& expected) {
     }
     EXPECT_EQ(actual.size(), expected.size())
         << (actual.size() > expected.size() ? "extra line: " + actual[expected.size()] : "");
+}
+
+// One outline item of a generated input, in document order.
+struct Bookmark {
+    std::string title;
+    int depth; // 0 at the top
+    int page;  // 1-based, within its own input
+    bool open;
+};
+
+// Outline items as objects `first`, `first` + 1, ... below the root `root`, linked and counted
+// as a careful writer does; `pageObjects[n - 1]` is the object of page n.
+void AddOutline(RawPdf& pdf, int root, int first, const std::vector<Bookmark>& items,
+                const std::vector<int>& pageObjects) {
+    const int n = static_cast<int>(items.size());
+    std::vector<int> parent(n, -1);
+    std::vector<std::vector<int>> children(n + 1); // children[n] belongs to the root
+    std::vector<int> open;                         // the chain of items enclosing the current one
+    for (int i = 0; i < n; ++i) {
+        open.resize(items[i].depth);
+        parent[i] = open.empty() ? -1 : open.back();
+        children[parent[i] < 0 ? n : parent[i]].push_back(i);
+        open.push_back(i);
+    }
+    std::vector<int> visible(n + 1, 0);
+    for (int i = n; i >= 0; --i) { // children follow their parent
+        for (int child : children[i]) {
+            visible[i] += 1 + (items[child].open ? visible[child] : 0);
+        }
+    }
+    const auto ref = [&](int i) { return std::to_string(i < 0 || i == n ? root : first + i) + " 0 R"; };
+    const auto links = [&](int i) {
+        std::string text;
+        if (!children[i].empty()) {
+            text += " /First " + ref(children[i].front()) + " /Last " + ref(children[i].back());
+        }
+        return text;
+    };
+    pdf.Add(root, "<< /Type /Outlines" + links(n) + " /Count " + std::to_string(visible[n]) + " >>");
+    for (int i = 0; i < n; ++i) {
+        const std::vector<int>& siblings = children[parent[i] < 0 ? n : parent[i]];
+        const size_t at = std::find(siblings.begin(), siblings.end(), i) - siblings.begin();
+        std::string body = "<< /Title (" + items[i].title + ") /Parent " + ref(parent[i]) + links(i) +
+                           " /Dest [" + std::to_string(pageObjects[items[i].page - 1]) + " 0 R /Fit]";
+        if (at > 0) {
+            body += " /Prev " + ref(siblings[at - 1]);
+        }
+        if (at + 1 < siblings.size()) {
+            body += " /Next " + ref(siblings[at + 1]);
+        }
+        if (!children[i].empty()) {
+            body += " /Count " + std::to_string(items[i].open ? visible[i] : -visible[i]);
+        }
+        pdf.Add(first + i, body + " >>");
+    }
+}
+
+// The lines outline_check.py prints for `items` when their input's first page is page `offset` + 1.
+Lines OutlineLines(const std::vector<Bookmark>& items, int offset) {
+    Lines lines;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const bool hasChildren = i + 1 < items.size() && items[i + 1].depth > items[i].depth;
+        lines.push_back(std::to_string(items[i].depth) + " " + items[i].title + " -> " +
+                        std::to_string(offset + items[i].page) +
+                        (hasChildren ? (items[i].open ? " +" : " -") : ""));
+    }
+    return lines;
 }
 
 // A catalog (object 1), a flat page tree (object 2) and pages 3, 4, ... showing `tag`1, `tag`2, ...
@@ -43,6 +119,22 @@ RawPdf FlatPdf(const std::string& tag, int pages, const std::string& catalogExtr
     for (int i = 0; i < pages; ++i) {
         pdf.Page(3 + i, 2, tag + std::to_string(i + 1));
     }
+    return pdf;
+}
+
+std::vector<int> PageObjects(int pages) {
+    std::vector<int> objects;
+    for (int i = 0; i < pages; ++i) {
+        objects.push_back(3 + i);
+    }
+    return objects;
+}
+
+// FlatPdf with an outline (root 500, items from object 501).
+RawPdf OutlinedPdf(const std::string& tag, int pages, const std::vector<Bookmark>& items,
+                   const std::string& catalogExtra = "") {
+    RawPdf pdf = FlatPdf(tag, pages, "/Outlines 500 0 R /PageMode /UseOutlines " + catalogExtra);
+    AddOutline(pdf, 500, 501, items, PageObjects(pages));
     return pdf;
 }
 
@@ -114,9 +206,63 @@ protected:
         EXPECT_TRUE(EveryObjectNumberOnce(out));
         return out;
     }
+    Lines Outline(const std::string& pdf) {
+        return SplitLines(
+            RunCommand("/usr/bin/python3 " + Quoted(OUTLINE_CHECK_PY) + " " + Quoted(pdf)).output);
+    }
 
     TempFolder m_folder;
 };
+
+TEST_F(AppendTest, EveryInputKeepsItsBookmarksInOrderAndNesting) {
+    const std::vector<Bookmark> nested = {
+        {"Chapter 1", 0, 1, true},    {"Section 1.1", 1, 2, false}, {"Detail 1.1.1", 2, 2, false},
+        {"Section 1.2", 1, 3, true},  {"Chapter 2", 0, 3, false},   {"Section 2.1", 1, 3, true},
+        {"Detail 2.1.1", 2, 1, true},
+    };
+    std::vector<Bookmark> wide;
+    for (int i = 0; i < 3000; ++i) {
+        wide.push_back({"W" + std::to_string(i), 0, 1 + i % 2, false});
+    }
+    std::vector<Bookmark> deep;
+    for (int i = 0; i < 1000; ++i) {
+        deep.push_back({"D" + std::to_string(i), i, 1, i % 3 != 0});
+    }
+    // Loops: the second item's /Next leads back to the first, the first's /First to itself; the
+    // counts and /Last say otherwise too. What is sound is kept.
+    RawPdf looped = FlatPdf("L", 2, "/Outlines 500 0 R");
+    looped.Add(500, "<< /Type /Outlines /First 501 0 R /Last 501 0 R /Count 9 >>")
+        .Add(501,
+             "<< /Title (L1) /Parent 500 0 R /Next 502 0 R /First 501 0 R /Count 3 /Dest [3 0 R /Fit] >>")
+        .Add(502, "<< /Title (L2) /Parent 501 0 R /Next 501 0 R /Prev 500 0 R /Dest [4 0 R /Fit] >>");
+
+    const std::string plain = Write("plain.pdf", FlatPdf("P", 1));
+    const std::string none = Write("none.pdf", FlatPdf("X", 1));
+    const std::string nestedPdf = Write("nested.pdf", OutlinedPdf("N", 3, nested));
+    const std::string loopedPdf = Write("looped.pdf", looped);
+    struct Case {
+        std::vector<std::string> inputs;
+        std::vector<Lines> outlines;
+    };
+    const Case cases[] = {
+        {{plain, nestedPdf, none, Write("wide.pdf", OutlinedPdf("W", 2, wide)),
+          Write("deep.pdf", OutlinedPdf("D", 1, deep)), loopedPdf},
+         {OutlineLines(nested, 1),
+          OutlineLines(wide, 5),
+          OutlineLines(deep, 7),
+          {"0 L1 -> 9", "0 L2 -> 10"}}},
+        // The first input's own outline is linked again where it does not hold together.
+        {{loopedPdf, nestedPdf}, {{"0 L1 -> 1", "0 L2 -> 2"}, OutlineLines(nested, 2)}},
+    };
+    for (const Case& c : cases) {
+        const std::string out = MergeAll(c.inputs);
+        Lines expected;
+        for (const Lines& outline : c.outlines) {
+            expected.insert(expected.end(), outline.begin(), outline.end());
+        }
+        ExpectLines(Outline(out), expected);
+    }
+}
 
 // Appended objects are numbered above every number the merged document uses, also when its
 // numbers are not dense; no number is written twice.
