@@ -106,6 +106,34 @@ Lines OutlineLines(const std::vector<Bookmark>& items, int offset) {
     return lines;
 }
 
+// One line per page as poppler sees it: "<text> rot=<r> media=<box> crop=<box>".
+Lines PageGeometry(const std::string& pdf) {
+    std::map<int, std::string> rotation, media, crop;
+    std::istringstream info(RunCommand("pdfinfo -f 1 -l 100000 -box " + Quoted(pdf)).output);
+    for (std::string line; std::getline(info, line);) {
+        std::istringstream fields(line);
+        std::string word, key, value, box;
+        int page = 0;
+        if (!(fields >> word >> page >> key) || word != "Page") {
+            continue;
+        }
+        for (double number; fields >> number;) {
+            std::ostringstream text;
+            text << number;
+            box += (box.empty() ? "" : " ") + text.str();
+        }
+        if (key == "rot:" || key == "MediaBox:" || key == "CropBox:") {
+            (key == "rot:" ? rotation : key == "MediaBox:" ? media : crop)[page] = box;
+        }
+    }
+    Lines lines;
+    for (int page = 1; page <= PageCount(pdf); ++page) {
+        lines.push_back(PageText(pdf, page) + " rot=" + rotation[page] + " media=" + media[page] +
+                        " crop=" + crop[page]);
+    }
+    return lines;
+}
+
 // A catalog (object 1), a flat page tree (object 2) and pages 3, 4, ... showing `tag`1, `tag`2, ...
 RawPdf FlatPdf(const std::string& tag, int pages, const std::string& catalogExtra = "") {
     RawPdf pdf;
@@ -262,6 +290,85 @@ TEST_F(AppendTest, EveryInputKeepsItsBookmarksInOrderAndNesting) {
         }
         ExpectLines(Outline(out), expected);
     }
+}
+
+// Every appended page shows what it showed alone: its own tree's inherited attributes, and none
+// of the first input's. And every page that a walk of a page tree finds arrives, whatever the
+// tree's /Count values say, each once, in order.
+TEST_F(AppendTest, PagesKeepTheirOwnGeometryAndEveryPageOfTheirTree) {
+    const std::string font = RawPdf::kRawFont;
+    const auto tree = [](const std::string& root) {
+        RawPdf pdf;
+        pdf.Add(1, "<< /Type /Catalog /Pages 2 0 R >>").Add(2, root);
+        return pdf;
+    };
+    struct Case {
+        const char* name;
+        RawPdf pdf;
+        Lines pages;
+    };
+    const Case cases[] = {
+        {"base.pdf",
+         tree("<< /Type /Pages /Kids [3 0 R] /Count 1 /Rotate 90 /CropBox [0 0 100 100] /MediaBox [0 0 300 "
+              "300] " +
+              font + " >>")
+             .Page(3, 2, "B1", ""),
+         {"B1 rot=90 media=0 0 300 300 crop=0 0 100 100"}},
+        {"bare.pdf",
+         tree("<< /Type /Pages /Kids [3 0 R] /Count 1 >>")
+             .Page(3, 2, "G1", "/MediaBox [0 0 200 200] " + font),
+         {"G1 rot=0 media=0 0 200 200 crop=0 0 200 200"}},
+        {"nested.pdf",
+         tree("<< /Type /Pages /Kids [10 0 R 5 0 R] /Count 3 /Rotate 180 /MediaBox [0 0 400 400] >>")
+             .Add(10, "<< /Type /Pages /Parent 2 0 R /Kids [3 0 R 4 0 R] /Count 2 /CropBox [10 10 150 150] " +
+                          font + " >>")
+             .Page(3, 10, "N1", "")
+             .Page(4, 10, "N2", "/Rotate 270")
+             .Page(5, 2, "N3", "/CropBox [0 0 50 50] " + font),
+         {"N1 rot=180 media=0 0 400 400 crop=10 10 150 150",
+          "N2 rot=270 media=0 0 400 400 crop=10 10 150 150", "N3 rot=180 media=0 0 400 400 crop=0 0 50 50"}},
+        // Nothing to inherit at all: no text without a font, and the size readers assume.
+        {"nothing.pdf",
+         tree("<< /Type /Pages /Kids [3 0 R] /Count 1 >>").Page(3, 2, "Z1", ""),
+         {" rot=0 media=0 0 612 792 crop=0 0 612 792"}},
+        {"count-low.pdf",
+         tree("<< /Type /Pages /Kids [3 0 R 4 0 R 5 0 R] /Count 1 /MediaBox [0 0 200 200] >>")
+             .Page(3, 2, "C1")
+             .Page(4, 2, "C2")
+             .Page(5, 2, "C3"),
+         {"C1 rot=0 media=0 0 200 200 crop=0 0 200 200", "C2 rot=0 media=0 0 200 200 crop=0 0 200 200",
+          "C3 rot=0 media=0 0 200 200 crop=0 0 200 200"}},
+        {"count-high.pdf",
+         tree("<< /Type /Pages /Kids [10 0 R 5 0 R] /Count 9 /MediaBox [0 0 200 200] >>")
+             .Add(10, "<< /Type /Pages /Parent 2 0 R /Kids [3 0 R 4 0 R] /Count 7 >>")
+             .Page(3, 10, "H1")
+             .Page(4, 10, "H2")
+             .Page(5, 2, "H3"),
+         {"H1 rot=0 media=0 0 200 200 crop=0 0 200 200", "H2 rot=0 media=0 0 200 200 crop=0 0 200 200",
+          "H3 rot=0 media=0 0 200 200 crop=0 0 200 200"}},
+        // A kid that leads back to the root, a page listed twice, kids that are no pages.
+        {"loop.pdf",
+         tree("<< /Type /Pages /Kids [10 0 R 3 0 R 77 0 R 12] /Count 2 /MediaBox [0 0 200 200] >>")
+             .Add(10, "<< /Type /Pages /Parent 2 0 R /Kids [4 0 R 2 0 R 3 0 R] /Count 3 >>")
+             .Page(3, 10, "R1")
+             .Page(4, 10, "R2"),
+         {"R2 rot=0 media=0 0 200 200 crop=0 0 200 200", "R1 rot=0 media=0 0 200 200 crop=0 0 200 200"}},
+        // Nodes and pages without /Type are told apart by their /Kids.
+        {"untyped.pdf",
+         tree("<< /Kids [10 0 R] /Count 2 /MediaBox [0 0 200 200] >>")
+             .Add(10, "<< /Parent 2 0 R /Kids [3 0 R 4 0 R] /Count 2 >>")
+             .Add(3, "<< /Parent 10 0 R /Contents 103 0 R " + font + " >>")
+             .Page(4, 10, "U2")
+             .Add(103, "<< >>", "BT /F1 24 Tf 20 20 Td (U1) Tj ET"),
+         {"U1 rot=0 media=0 0 200 200 crop=0 0 200 200", "U2 rot=0 media=0 0 200 200 crop=0 0 200 200"}},
+    };
+    std::vector<std::string> inputs;
+    Lines expected;
+    for (const Case& c : cases) {
+        inputs.push_back(Write(c.name, c.pdf));
+        expected.insert(expected.end(), c.pages.begin(), c.pages.end());
+    }
+    ExpectLines(PageGeometry(MergeAll(inputs)), expected);
 }
 
 // Appended objects are numbered above every number the merged document uses, also when its
