@@ -1,5 +1,7 @@
 #include "merge/DocumentMerge.h"
 
+#include "merge/PageTree.h"
+
 using PoDoFo::PdfMemDocument;
 
 namespace {
@@ -14,6 +16,7 @@ std::vector<std::unique_ptr<MergeStep>> MakeSteps() {
 } // namespace
 
 DocumentMerge::DocumentMerge(PdfMemDocument& merged) : m_merged(merged), m_steps(MakeSteps()) {
+    TakeEveryPage(m_merged);
     for (auto& step : m_steps) {
         step->Start(m_merged);
     }

@@ -362,13 +362,24 @@ TEST_F(AppendTest, PagesKeepTheirOwnGeometryAndEveryPageOfTheirTree) {
              .Add(103, "<< >>", "BT /F1 24 Tf 20 20 Td (U1) Tj ET"),
          {"U1 rot=0 media=0 0 200 200 crop=0 0 200 200", "U2 rot=0 media=0 0 200 200 crop=0 0 200 200"}},
     };
-    std::vector<std::string> inputs;
-    Lines expected;
+    std::map<std::string, std::string> paths;
+    std::map<std::string, Lines> pages;
+    std::vector<std::string> all;
     for (const Case& c : cases) {
-        inputs.push_back(Write(c.name, c.pdf));
-        expected.insert(expected.end(), c.pages.begin(), c.pages.end());
+        paths[c.name] = Write(c.name, c.pdf);
+        pages[c.name] = c.pages;
+        all.push_back(c.name);
     }
-    ExpectLines(PageGeometry(MergeAll(inputs)), expected);
+    // Second: the first input's own tree is just as wrong, and is rebuilt.
+    for (const std::vector<std::string>& names : {all, {"count-high.pdf", "loop.pdf", "untyped.pdf"}}) {
+        std::vector<std::string> inputs;
+        Lines expected;
+        for (const std::string& name : names) {
+            inputs.push_back(paths[name]);
+            expected.insert(expected.end(), pages[name].begin(), pages[name].end());
+        }
+        ExpectLines(PageGeometry(MergeAll(inputs)), expected);
+    }
 }
 
 // Appended objects are numbered above every number the merged document uses, also when its
