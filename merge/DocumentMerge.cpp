@@ -2,6 +2,8 @@
 
 #include "merge/PageTree.h"
 
+#include <stdexcept>
+
 using PoDoFo::PdfMemDocument;
 
 namespace {
@@ -25,6 +27,10 @@ DocumentMerge::DocumentMerge(PdfMemDocument& merged) : m_merged(merged), m_steps
 DocumentMerge::~DocumentMerge() {}
 
 void DocumentMerge::Append(PdfMemDocument& part) {
+    const int pages = PagesToMerge(part);
+    if (pages == 0) {
+        throw std::runtime_error("the input has no page");
+    }
     AppendedPart info{part, m_ordinal + 1, static_cast<unsigned>(m_merged.GetObjects().GetObjectCount()),
                       m_merged.GetPageCount(), 0};
     for (auto& step : m_steps) {
@@ -32,6 +38,11 @@ void DocumentMerge::Append(PdfMemDocument& part) {
     }
     m_merged.Append(part, true);
     info.pageCount = m_merged.GetPageCount() - info.firstPage;
+    if (info.pageCount != pages) {
+        // The library appends what the same walk finds, or nothing; should the two ever differ,
+        // the input is reported rather than passed as merged.
+        throw std::runtime_error("the input's pages did not all arrive");
+    }
     for (auto& step : m_steps) {
         step->AfterAppend(m_merged, info);
     }

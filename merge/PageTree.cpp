@@ -105,6 +105,10 @@ PageTreeWalk WalkPageTree(PdfMemDocument& document) {
 
 } // namespace
 
+int PagesToMerge(PdfMemDocument& document) {
+    return static_cast<int>(WalkPageTree(document).pages.size());
+}
+
 void TakeEveryPage(PdfMemDocument& document) {
     PageTreeWalk walk = WalkPageTree(document);
     if (walk.pages.empty()) {

@@ -1,7 +1,14 @@
 #pragma once
-// The pages of an input as a walk of its page tree finds them.
+// The pages of an input as a walk of its page tree finds them, and the test that every input is
+// held to at intake and in the merge: it brings at least one page, and every page that the walk
+// finds reaches the merged file.
 
 #include <podofo/podofo.h>
+
+// The number of pages that merging `document` must bring: the pages a walk of its /Kids arrays
+// finds, each once (iterative and loop-safe; not what the /Count values say). An input for which
+// it is 0 is refused; one whose merge brings fewer pages is listed as not merged.
+int PagesToMerge(PoDoFo::PdfMemDocument& document);
 
 // Makes the page tree of the first input, which the merge builds on, hold every page that the
 // walk finds and nothing else, so that the library and every reader count the same pages: a tree

@@ -1,5 +1,7 @@
 #include "merge/PdfLayer.h"
 
+#include "merge/PageTree.h"
+
 #include <openssl/provider.h>
 #include <podofo/podofo.h>
 
@@ -28,7 +30,7 @@ bool PdfOpens(const char* name) {
         // runs and releases what the parser had read.
         PoDoFo::PdfMemDocument document;
         document.Load(name, false);
-        return true;
+        return PagesToMerge(document) > 0;
     } catch (...) {
         return false;
     }

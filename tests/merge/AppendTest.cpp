@@ -2,6 +2,7 @@
 // the engine's output: bookmarks, page geometry, the pages a page tree really holds, object
 // numbers, and inputs that cannot be merged whole.
 
+#include "merge/PdfLayer.h"
 #include "tests/merge/PdfFixtures.h"
 #include "tests/merge/PdfTools.h"
 
@@ -380,6 +381,44 @@ TEST_F(AppendTest, PagesKeepTheirOwnGeometryAndEveryPageOfTheirTree) {
         }
         ExpectLines(PageGeometry(MergeAll(inputs)), expected);
     }
+}
+
+// An input without pages is listed as not merged, and nothing of it reaches the output; intake
+// refuses it.
+TEST_F(AppendTest, InputsThatCannotBeMergedWholeLeaveNothingBehind) {
+    const std::string lost = "/Marker (LOST-INPUT)";
+    const auto tree = [&](const std::string& root) {
+        RawPdf pdf;
+        pdf.Add(1, "<< /Type /Catalog /Pages 2 0 R " + lost + " >>").Add(2, root);
+        return pdf;
+    };
+    struct Case {
+        const char* name;
+        RawPdf pdf;
+        bool opens;
+    };
+    const Case cases[] = {
+        {"no-kids.pdf", tree("<< /Type /Pages /Kids [] /Count 0 >>"), false},
+        {"no-tree.pdf", RawPdf().Add(1, "<< /Type /Catalog " + lost + " >>"), false},
+        {"dangling.pdf", tree("<< /Type /Pages /Kids [77 0 R 78 0 R] /Count 2 >>"), false},
+    };
+    std::vector<std::string> inputs;
+    std::string report =
+        "Following files could not be merged, probably because they are not valid PDF files:\r\n";
+    for (const Case& c : cases) {
+        inputs.push_back(Write(c.name, c.pdf));
+        report += inputs.back() + "\r\n";
+        EXPECT_EQ(PdfOpens(inputs.back().c_str()), c.opens) << c.name;
+    }
+    // The first input has no pages: the next one is the base.
+    inputs.insert(inputs.begin() + 1, Write("a.pdf", OutlinedPdf("A", 1, {{"A1", 0, 1, false}})));
+    inputs.push_back(Write("b.pdf", OutlinedPdf("B", 1, {{"B1", 0, 1, false}})));
+    const std::string out = MergeAll(inputs, report + "\r\nFile is saved but there are some errors.");
+    EXPECT_EQ(MergeRun(inputs, m_folder.Path("again.pdf")).outcome, MergeSavedWithErrors);
+    ExpectLines({PageText(out, 1), PageText(out, 2)}, {"A1", "B1"});
+    EXPECT_EQ(PageCount(out), 2);
+    ExpectLines(Outline(out), {"0 A1 -> 1", "0 B1 -> 2"});
+    EXPECT_EQ(ReadBytes(out).find("LOST-INPUT"), std::string::npos);
 }
 
 // Appended objects are numbered above every number the merged document uses, also when its
