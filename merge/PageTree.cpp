@@ -1,5 +1,6 @@
 #include "merge/PageTree.h"
 
+#include <cstdint>
 #include <set>
 #include <stdexcept>
 #include <vector>
@@ -41,7 +42,8 @@ bool IsPagesNode(const PdfObject* node) {
     return kids && kids->IsArray();
 }
 
-PageTreeWalk WalkPageTree(PdfMemDocument& document) {
+// Stops once `atMost` pages are found.
+PageTreeWalk WalkPageTree(PdfMemDocument& document, size_t atMost = SIZE_MAX) {
     struct Frame {
         PdfObject* node;
         const PdfArray* kids;
@@ -67,7 +69,7 @@ PageTreeWalk WalkPageTree(PdfMemDocument& document) {
         stack.push_back(frame);
     };
     enter(root, nullptr);
-    while (!stack.empty()) {
+    while (!stack.empty() && walk.pages.size() < atMost) {
         Frame& frame = stack.back();
         if (!frame.kids || frame.next >= frame.kids->GetSize()) {
             const PdfObject* count = frame.node->GetIndirectKey("Count");
@@ -105,8 +107,9 @@ PageTreeWalk WalkPageTree(PdfMemDocument& document) {
 
 } // namespace
 
-int PagesToMerge(PdfMemDocument& document) {
-    return static_cast<int>(WalkPageTree(document).pages.size());
+int PagesToMerge(PdfMemDocument& document, int atMost) {
+    return static_cast<int>(
+        WalkPageTree(document, atMost < 0 ? 0 : static_cast<size_t>(atMost)).pages.size());
 }
 
 void TakeEveryPage(PdfMemDocument& document) {

@@ -5,10 +5,13 @@
 
 #include <podofo/podofo.h>
 
+#include <climits>
+
 // The number of pages that merging `document` must bring: the pages a walk of its /Kids arrays
-// finds, each once (iterative and loop-safe; not what the /Count values say). An input for which
-// it is 0 is refused; one whose merge brings fewer pages is listed as not merged.
-int PagesToMerge(PoDoFo::PdfMemDocument& document);
+// finds, each once (iterative and loop-safe; not what the /Count values say), counted up to
+// `atMost`. An input for which it is 0 is refused; one whose merge brings fewer pages is listed
+// as not merged.
+int PagesToMerge(PoDoFo::PdfMemDocument& document, int atMost = INT_MAX);
 
 // Makes the page tree of the first input, which the merge builds on, hold every page that the
 // walk finds and nothing else, so that the library and every reader count the same pages: a tree
