@@ -1,5 +1,6 @@
 #include "merge/PageTree.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <set>
 #include <stdexcept>
