@@ -1,8 +1,11 @@
 #include "merge/DocumentMerge.h"
 
 #include "merge/CatalogSteps.h"
+#include "merge/PageTree.h"
 #include "merge/SharedResources.h"
 #include "merge/StructTree.h"
+
+#include <stdexcept>
 
 using PoDoFo::PdfMemDocument;
 
@@ -25,6 +28,7 @@ std::vector<std::unique_ptr<MergeStep>> MakeSteps() {
 } // namespace
 
 DocumentMerge::DocumentMerge(PdfMemDocument& merged) : m_merged(merged), m_steps(MakeSteps()) {
+    TakeEveryPage(m_merged);
     for (auto& step : m_steps) {
         step->Start(m_merged);
     }
@@ -33,6 +37,10 @@ DocumentMerge::DocumentMerge(PdfMemDocument& merged) : m_merged(merged), m_steps
 DocumentMerge::~DocumentMerge() {}
 
 void DocumentMerge::Append(PdfMemDocument& part) {
+    const int pages = PagesToMerge(part);
+    if (pages == 0) {
+        throw std::runtime_error("the input has no page");
+    }
     AppendedPart info{part, m_ordinal + 1, static_cast<unsigned>(m_merged.GetObjects().GetObjectCount()),
                       m_merged.GetPageCount(), 0};
     for (auto& step : m_steps) {
@@ -40,6 +48,11 @@ void DocumentMerge::Append(PdfMemDocument& part) {
     }
     m_merged.Append(part, true);
     info.pageCount = m_merged.GetPageCount() - info.firstPage;
+    if (info.pageCount != pages) {
+        // The library appends what the same walk finds, or nothing; should the two ever differ,
+        // the input is reported rather than passed as merged.
+        throw std::runtime_error("the input's pages did not all arrive");
+    }
     for (auto& step : m_steps) {
         step->AfterAppend(m_merged, info);
     }

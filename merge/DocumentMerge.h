@@ -53,7 +53,8 @@ public:
 
 class DocumentMerge {
 public:
-    // `merged` holds the first loaded input; it outlives this object.
+    // `merged` holds the first loaded input; it outlives this object. Throws when that input has
+    // no page (TakeEveryPage): the next readable input is then loaded in its place.
     explicit DocumentMerge(PoDoFo::PdfMemDocument& merged);
     ~DocumentMerge();
     DocumentMerge(const DocumentMerge&) = delete;

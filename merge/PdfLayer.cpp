@@ -1,5 +1,7 @@
 #include "merge/PdfLayer.h"
 
+#include "merge/PageTree.h"
+
 #include <openssl/provider.h>
 #include <podofo/podofo.h>
 
@@ -28,7 +30,8 @@ bool PdfOpens(const char* name) {
         // runs and releases what the parser had read.
         PoDoFo::PdfMemDocument document;
         document.Load(name, false);
-        return true;
+        // One page is enough to know: large files are not walked through.
+        return PagesToMerge(document, 1) > 0;
     } catch (...) {
         return false;
     }

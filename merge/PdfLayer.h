@@ -7,5 +7,6 @@
 // at start-up too.
 void StartPdfLayer();
 
-// True when the PDF library opens the file: the test that a candidate of the input list must pass.
+// True when the PDF library opens the file and finds pages in it (PagesToMerge): the test that a
+// candidate of the input list must pass.
 bool PdfOpens(const char* name);

@@ -1,8 +1,10 @@
 #include "tests/merge/PdfFixtures.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 #include <stdexcept>
@@ -83,6 +85,52 @@ void WriteEncryptedPdf(const std::string& path, const std::string& text, const s
     document.SetEncrypted(userPassword, "owner-secret", PdfEncrypt::ePdfPermissions_Print, algorithm,
                           keyLength);
     document.Write(path.c_str());
+}
+
+RawPdf& RawPdf::Add(int number, const std::string& body, const std::string& stream, int header) {
+    std::string text = body;
+    if (!stream.empty()) {
+        text = body.substr(0, body.rfind(">>")) + " /Length " + std::to_string(stream.size()) +
+               " >>\nstream\n" + stream + "\nendstream";
+    }
+    m_objects.push_back({number, header ? header : number, text});
+    return *this;
+}
+
+const std::string RawPdf::kRawFont = "/Resources << /Font << /F1 99 0 R >> >>";
+
+RawPdf& RawPdf::Page(int number, int parent, const std::string& text, const std::string& extra) {
+    if (std::none_of(m_objects.begin(), m_objects.end(), [](const Object& o) { return o.number == 99; })) {
+        Add(99, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    }
+    Add(number + 100, "<< >>", "BT /F1 24 Tf 20 20 Td (" + text + ") Tj ET");
+    return Add(number, "<< /Type /Page /Parent " + std::to_string(parent) + " 0 R /Contents " +
+                           std::to_string(number + 100) + " 0 R " + extra + " >>");
+}
+
+std::string RawPdf::Bytes() const {
+    std::string out = "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n";
+    std::map<int, size_t> offsets;
+    for (const Object& object : m_objects) {
+        offsets[object.number] = out.size();
+        out += std::to_string(object.header) + " 0 obj\n" + object.text + "\nendobj\n";
+    }
+    const int size = offsets.empty() ? 1 : offsets.rbegin()->first + 1;
+    const size_t xref = out.size();
+    out += "xref\n0 " + std::to_string(size) + "\n";
+    char entry[32];
+    for (int n = 0; n < size; ++n) {
+        const auto at = offsets.find(n);
+        if (at == offsets.end()) {
+            snprintf(entry, sizeof entry, "0000000000 %05d f \n", n ? 1 : 65535);
+        } else {
+            snprintf(entry, sizeof entry, "%010zu 00000 n \n", at->second);
+        }
+        out += entry;
+    }
+    out += "trailer\n<< /Size " + std::to_string(size) + " /Root 1 0 R >>\nstartxref\n" +
+           std::to_string(xref) + "\n%%EOF\n";
+    return out;
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {

@@ -37,6 +37,32 @@ void WriteEncryptedPdf(const std::string& path, const std::string& text, const s
                        PoDoFo::PdfEncrypt::EPdfEncryptAlgorithm algorithm,
                        PoDoFo::PdfEncrypt::EPdfKeyLength keyLength);
 
+// A PDF written byte by byte, for structures the library would not write (wrong counts, loops,
+// object numbers that are not dense). Objects are written in the order added and listed in one
+// xref table; the trailer's /Root is object 1.
+class RawPdf {
+public:
+    // Object `number` with `body`; with `stream`, the body is a dictionary that gets /Length and
+    // the stream. A non-zero `header` writes "<header> 0 obj" at the offset the xref lists for
+    // `number`, as damaged files do.
+    RawPdf& Add(int number, const std::string& body, const std::string& stream = "", int header = 0);
+    // A page of the given parent showing `text` in the font /F1 (object `number` + 100 holds its
+    // content, object 99 the font); `extra` goes into the page dictionary: kRawFont there, or on an ancestor,
+    // makes /F1 Helvetica.
+    RawPdf& Page(int number, int parent, const std::string& text, const std::string& extra = kRawFont);
+    static const std::string kRawFont;
+    // The file; entries without an object are free.
+    std::string Bytes() const;
+
+private:
+    struct Object {
+        int number;
+        int header;
+        std::string text;
+    };
+    std::vector<Object> m_objects;
+};
+
 void WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);
 

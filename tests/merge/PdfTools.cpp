@@ -1,6 +1,9 @@
 #include "tests/merge/PdfTools.h"
 
+#include "tests/merge/PdfFixtures.h"
+
 #include <cstdio>
+#include <set>
 #include <stdexcept>
 #include <sys/wait.h>
 
@@ -57,6 +60,26 @@ std::string PageText(const std::string& pdf, int page) {
 
 bool QpdfCheckClean(const std::string& pdf) {
     return RunCommand("qpdf --check " + Quoted(pdf)).exitCode == 0;
+}
+
+bool EveryObjectNumberOnce(const std::string& pdf) {
+    // Every "N G obj" at the start of a line, as writers put them.
+    const std::string bytes = ReadBytes(pdf);
+    std::set<std::string> seen;
+    for (size_t at = bytes.find(" obj"); at != std::string::npos; at = bytes.find(" obj", at + 1)) {
+        size_t start = bytes.rfind('\n', at);
+        start = start == std::string::npos ? 0 : start + 1;
+        const std::string head = bytes.substr(start, at - start);
+        const size_t space = head.find(' ');
+        if (space == std::string::npos || head.find_first_not_of("0123456789 ") != std::string::npos ||
+            head.find(' ', space + 1) != std::string::npos || space == 0 || space + 1 == head.size()) {
+            continue;
+        }
+        if (!seen.insert(head.substr(0, space)).second) {
+            return false;
+        }
+    }
+    return !seen.empty();
 }
 
 std::string OutlineTitles(const std::string& pdf) {

@@ -19,6 +19,8 @@ int PageCount(const std::string& pdf);
 std::string PageText(const std::string& pdf, int page);
 // True when qpdf --check finds nothing wrong.
 bool QpdfCheckClean(const std::string& pdf);
+// True when no object number has two "N G obj" headers in the file.
+bool EveryObjectNumberOnce(const std::string& pdf);
 // The outline titles in document order, one per line.
 std::string OutlineTitles(const std::string& pdf);
 // qpdf --encrypt with the given passwords and key length (40, 128 or 256); 128 picks RC4 or AES.
