@@ -534,9 +534,6 @@ private:
     };
     // What BeforeAppend found in a part, for AfterAppend.
     struct Pending {
-        bool appending = false; // BeforeAppend ran, AfterAppend has not yet
-        int firstPage = 0;
-        unsigned firstObject = 0;
         bool tagged = false;
         PdfReference catalog;
         unsigned objectCount = 0;
@@ -548,7 +545,6 @@ private:
     };
 
     void NoteMarkInfo(PdfObject* catalog, PdfVecObjects& objects);
-    void TakeFailedAppend(PdfMemDocument& merged);
     // Renames within a part what the merged document already knows with another meaning.
     Renames RenameClashingIds(const Structure& structure, int ordinal, PdfVecObjects& objects);
     Renames RenameClashingRoles(const Structure& structure, PdfDictionary& root, int ordinal,
@@ -686,32 +682,9 @@ Renames StructTreeStep::RenameClashingClasses(const Structure& structure, PdfDic
     return renames;
 }
 
-// An append that failed part-way may have left pages of its part in the merged document, which
-// the merge then writes. They are read as an untagged input's: none of their structure was taken
-// in, and whatever keys they carry lead nowhere or into another input's elements.
-void StructTreeStep::TakeFailedAppend(PdfMemDocument& merged) {
-    if (!m_pending.appending) {
-        return;
-    }
-    m_pending.appending = false;
-    Input input;
-    input.firstPage = m_pending.firstPage;
-    input.pageCount = merged.GetPageCount() - m_pending.firstPage;
-    input.firstObject = m_pending.firstObject;
-    input.endObject = m_pending.firstObject + m_pending.objectCount;
-    input.ownLanguage = m_pending.ownLanguage;
-    input.language = m_pending.language;
-    if (input.pageCount > 0) {
-        m_inputs.push_back(input);
-    }
-}
-
 void StructTreeStep::BeforeAppend(PdfMemDocument& merged, AppendedPart& part) {
-    TakeFailedAppend(merged);
+    (void)merged;
     m_pending = Pending();
-    m_pending.appending = true;
-    m_pending.firstPage = part.firstPage;
-    m_pending.firstObject = part.objectOffset;
     PdfVecObjects& objects = part.part.GetObjects();
     PdfObject* catalog = part.part.GetCatalog();
     m_pending.catalog = catalog->Reference();
@@ -750,7 +723,6 @@ void StructTreeStep::BeforeAppend(PdfMemDocument& merged, AppendedPart& part) {
 }
 
 void StructTreeStep::AfterAppend(PdfMemDocument& merged, const AppendedPart& part) {
-    m_pending.appending = false;
     PdfVecObjects& objects = merged.GetObjects();
     PdfObject* catalog = objects.GetObject(part.Moved(m_pending.catalog));
     NoteMarkInfo(catalog, objects);
@@ -805,7 +777,6 @@ void StructTreeStep::TakeTrees(PdfObject& root, PdfVecObjects& objects,
 }
 
 void StructTreeStep::Finish(PdfMemDocument& merged) {
-    TakeFailedAppend(merged);
     if (!m_anyTagged) {
         return;
     }

@@ -185,15 +185,6 @@ def untagged_pdf(path, lines):
     doc.save(path)
 
 
-def half_pdf(path):
-    """Untagged with keys left behind, and a second page that is no page (its /Type says
-    otherwise): an append may fail after taking in the first."""
-    untagged_pdf(path, ["Half a file"])
-    pdf = pikepdf.open(path, allow_overwriting_input=True)
-    pdf.pages[1].obj.Type = Name.Template
-    pdf.save(path)
-
-
 def empty_pdf(path):
     """A structure tree root without elements."""
     doc = TaggedPdf(lang="en")
@@ -234,7 +225,6 @@ def main(folder):
     language_pdf(f"{folder}/lang-none.pdf", None, ["Bonjour"], {"UserProperties": True})
     objects_pdf(f"{folder}/objects.pdf")
     untagged_pdf(f"{folder}/untagged.pdf", ["Plain text"])
-    half_pdf(f"{folder}/half.pdf")
     empty_pdf(f"{folder}/empty.pdf")
     broken_pdf(f"{folder}/broken.pdf")
 
