@@ -56,6 +56,8 @@ IntakeResult ValidateFiles(const ZuvVector<ZuvAnsi2*>& candidates, ZuvVector<Zuv
     title.AppendChars(10, 'E', 'r', 'r', 'o', 'r', 0);
 
     bool memoryOk = true;
+    // A refused file may be sound and only too large for the memory left: the report says so.
+    bool pdfOutOfMemory = false;
     uint32_t refused = 0;
     uint32_t unlisted = 0;
     for (uint32_t i = 0; i < candidates.Count(); ++i) {
@@ -63,10 +65,12 @@ IntakeResult ValidateFiles(const ZuvVector<ZuvAnsi2*>& candidates, ZuvVector<Zuv
         if (!name) {
             continue;
         }
-        if (PdfOpens(name->Text())) {
+        bool outOfMemory = false;
+        if (PdfOpens(name->Text(), &outOfMemory)) {
             memoryOk = accepted.Append(name) && memoryOk;
             continue;
         }
+        pdfOutOfMemory = pdfOutOfMemory || outOfMemory;
         if (refused++ == 0) {
             memoryOk = StartReport(report) && memoryOk;
         }
@@ -79,6 +83,11 @@ IntakeResult ValidateFiles(const ZuvVector<ZuvAnsi2*>& candidates, ZuvVector<Zuv
     }
     if (unlisted > 0) {
         AppendUnlistedCount(report, unlisted);
+    }
+    if (pdfOutOfMemory) {
+        memoryOk = report.AppendChars(20, 'N', 'o', 't', ' ', 'e', 'n', 'o', 'u', 'g', 'h', ' ', 'm', 'e',
+                                      'm', 'o', 'r', 'y', '\r', '\n', 0) &&
+                   memoryOk;
     }
     return memoryOk ? IntakeDone : IntakeNoMemory;
 }

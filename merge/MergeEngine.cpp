@@ -40,9 +40,9 @@ void ReportUnmerged(ZuvAnsi& title, ZuvAnsi& report, const ZuvAnsi& name) {
 }
 
 // Loads the first readable input into `merged` and appends every later readable one to it.
-// Null when no input could be read.
+// Null when no input could be read. `outOfMemory` is set when an input failed for lack of memory.
 std::unique_ptr<DocumentMerge> LoadInputs(PdfMemDocument& merged, const ZuvVector<ZuvAnsi2*>& inputs,
-                                          ZuvAnsi& title, ZuvAnsi& report) {
+                                          ZuvAnsi& title, ZuvAnsi& report, bool& outOfMemory) {
     std::unique_ptr<DocumentMerge> steps;
     for (uint32_t i = 0; i < inputs.Count(); ++i) {
         const ZuvAnsi2* name = inputs[i];
@@ -59,6 +59,7 @@ std::unique_ptr<DocumentMerge> LoadInputs(PdfMemDocument& merged, const ZuvVecto
                 steps->Append(part);
             }
         } catch (...) {
+            outOfMemory = CaughtOutOfMemory() || outOfMemory;
             ReportUnmerged(title, report, *name);
         }
     }
@@ -81,7 +82,7 @@ void ChooseTemporaryName(const ZuvAnsi& output, ZuvAnsi& target) {
 }
 
 // Completes the document and writes it; false unless the whole file reached the disk.
-bool WriteDocument(PdfMemDocument& document, DocumentMerge& steps, const char* name) {
+bool WriteDocument(PdfMemDocument& document, DocumentMerge& steps, const char* name, bool& outOfMemory) {
     try {
         steps.Finish();
         size_t length = 0;
@@ -95,6 +96,7 @@ bool WriteDocument(PdfMemDocument& document, DocumentMerge& steps, const char* n
         uint64_t size = 0;
         return FileSize(name, size) && size == length;
     } catch (...) {
+        outOfMemory = CaughtOutOfMemory() || outOfMemory;
         return false;
     }
 }
@@ -115,6 +117,20 @@ void ReportReplaceFailure(ZuvAnsi& title, ZuvAnsi& report, const ZuvAnsi& target
                        '.', ' ', 'M', 'e', 'r', 'g', 'e', 'd', ' ', 'f', 'i', 'l', 'e', ' ', 'i', 's', ' ',
                        's', 't', 'o', 'r', 'e', 'd', ' ', 'u', 'n', 'd', 'e', 'r', ':', '\r', '\n', 0);
     report.AppendText(target.Text());
+}
+
+// "Not enough memory" on a line of its own after the problems reported so far: the inputs listed
+// above it may well be sound files that did not fit in memory.
+void ReportOutOfMemory(ZuvAnsi& title, ZuvAnsi& report) {
+    StartProblem(title, report);
+    const uint32_t length = report.Length();
+    if (length > 0 && report.Text()[length - 1] != '\n') {
+        report.AppendChars(20, '\r', '\n', 'N', 'o', 't', ' ', 'e', 'n', 'o', 'u', 'g', 'h', ' ', 'm', 'e',
+                           'm', 'o', 'r', 'y', 0);
+    } else {
+        report.AppendChars(20, 'N', 'o', 't', ' ', 'e', 'n', 'o', 'u', 'g', 'h', ' ', 'm', 'e', 'm', 'o', 'r',
+                           'y', '\r', '\n', 0);
+    }
 }
 
 // The closing line of the report, or the whole of it when nothing went wrong.
@@ -139,7 +155,7 @@ MergeOutcome Summarise(ZuvAnsi& title, ZuvAnsi& report, bool saved) {
 // Writes to the output, or through a temporary name over an existing file of that name.
 // Returns whether a file was written.
 bool SaveMerged(std::unique_ptr<PdfMemDocument>& merged, DocumentMerge& steps, const char* outputName,
-                ZuvAnsi& title, ZuvAnsi& report) {
+                ZuvAnsi& title, ZuvAnsi& report, bool& outOfMemory) {
     ZuvAnsi2 output(outputName);
     ZuvAnsi2 target(outputName);
     // An existing file is never written over: it may be the first input, which the document
@@ -148,7 +164,7 @@ bool SaveMerged(std::unique_ptr<PdfMemDocument>& merged, DocumentMerge& steps, c
     if (replace) {
         ChooseTemporaryName(output, target);
     }
-    const bool written = WriteDocument(*merged, steps, target.Text());
+    const bool written = WriteDocument(*merged, steps, target.Text(), outOfMemory);
     // Closes the first input before anything is moved over it.
     merged.reset();
     if (!written) {
@@ -173,21 +189,26 @@ MergeOutcome MergeFiles(const ZuvVector<ZuvAnsi2*>& inputs, const char* outputNa
         return MergeNotSaved;
     }
     StartPdfLayer();
+    bool outOfMemory = false;
+    bool saved = false;
     std::unique_ptr<PdfMemDocument> merged;
     try {
         merged.reset(new PdfMemDocument());
     } catch (...) {
-        AppendErrorTitle(title);
-        report.AppendChars(20, 'N', 'o', 't', ' ', 'e', 'n', 'o', 'u', 'g', 'h', ' ', 'm', 'e', 'm', 'o', 'r',
-                           'y', 0);
-        return MergeNotSaved;
+        outOfMemory = true;
     }
-    bool saved = false;
-    if (std::unique_ptr<DocumentMerge> steps = LoadInputs(*merged, inputs, title, report)) {
-        if (beforeWrite) {
-            beforeWrite();
+    if (merged) {
+        if (std::unique_ptr<DocumentMerge> steps = LoadInputs(*merged, inputs, title, report, outOfMemory)) {
+            if (beforeWrite) {
+                beforeWrite();
+            }
+            saved = SaveMerged(merged, *steps, outputName, title, report, outOfMemory);
         }
-        saved = SaveMerged(merged, *steps, outputName, title, report);
+        // Gives the memory back before the report grows.
+        merged.reset();
+    }
+    if (outOfMemory) {
+        ReportOutOfMemory(title, report);
     }
     return Summarise(title, report, saved);
 }
