@@ -32,6 +32,20 @@ bool ReadItem(HWND list, int index, std::string& text) {
     return true;
 }
 
+// Measures `text` (bytes in the code page) in the device context's font. Measured as UTF-16, a
+// name is as wide as its characters whatever character set the font has: the single-byte call
+// would read the bytes in the font's own code page, and UTF-8 names in other scripts come out too
+// wide.
+bool MeasureText(HDC dc, const std::string& text, SIZE& size) {
+    const int length = static_cast<int>(text.size());
+    const int wideLength = ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    if (length > 0 && wideLength <= 0)
+        return false;
+    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, &wide[0], wideLength);
+    return ::GetTextExtentPoint32W(dc, wide.c_str(), wideLength, &size) != FALSE;
+}
+
 int ItemCount(HWND list) {
     return static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
 }
@@ -234,8 +248,7 @@ void MainDlg::UpdateHorizontalExtent() {
     std::string text;
     for (int i = 0; i < count; ++i) {
         SIZE size;
-        if (ReadItem(m_list, i, text) &&
-            ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size))
+        if (ReadItem(m_list, i, text) && MeasureText(dc, text, size))
             widest = std::max(widest, size.cx + metrics.tmAveCharWidth);
     }
     if (previous)
