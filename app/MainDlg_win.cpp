@@ -1,6 +1,7 @@
 #include "app/MainDlg_win.h"
 
 #include "app/OpenDialogNames.h"
+#include "app/WaitCursor_win.h"
 #include "foundation/MyString.h"
 #include "foundation/ZuvAnsi.h"
 #include "foundation/ZuvVector.h"
@@ -318,11 +319,15 @@ void MainDlg::AddValidatedFiles(ZuvVector<ZuvAnsi2*>& candidates) {
     ZuvAnsi2 report;
     // Borrows the candidates' strings: released without deleting them.
     ZuvVector<ZuvAnsi2*> accepted;
-    IntakeResult result = ValidateFiles(candidates, accepted, title, report);
+    IntakeResult result = IntakeEmpty;
+    {
+        WaitCursor waiting;
+        result = ValidateFiles(candidates, accepted, title, report);
+        for (uint32_t i = 0; i < accepted.Count(); ++i)
+            ::SendMessageA(m_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(accepted[i]->Text()));
+    }
     if (result == IntakeEmpty)
         return;
-    for (uint32_t i = 0; i < accepted.Count(); ++i)
-        ::SendMessageA(m_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(accepted[i]->Text()));
     if (result == IntakeNoMemory)
         ShowNotEnoughMemory(&title);
     else if (report.Length() > 0)
@@ -358,24 +363,32 @@ LRESULT MainDlg::OnMerge(WORD, WORD, HWND, BOOL&) {
     }
     if (count <= 0 || outputLength <= 0)
         return 0;
+    char titleStore[kTitleStore] = "";
+    ZuvAnsi2 title;
+    title.Attach(titleStore, sizeof titleStore);
+    ZuvAnsi2 report;
+    if (!MergeListedFiles(outputLength, title, report)) {
+        ShowNotEnoughMemory(nullptr);
+        return 0;
+    }
+    if (report.Length() > 0)
+        ::MessageBoxA(m_hWnd, report.Text(), title.Text(), MB_OK);
+    return 0;
+}
+
+bool MainDlg::MergeListedFiles(int outputLength, ZuvAnsi& title, ZuvAnsi& report) {
+    WaitCursor waiting;
     std::string output(static_cast<size_t>(outputLength) + 1, '\0');
     output.resize(static_cast<size_t>(::GetWindowTextA(m_output, &output[0], outputLength + 1)));
     ZuvVector<ZuvAnsi2*>* inputs = NewPathList();
     if (!inputs || !CollectListItems(*inputs)) {
         if (inputs)
             inputs->DestroyOwning();
-        ShowNotEnoughMemory(nullptr);
-        return 0;
+        return false;
     }
-    char titleStore[kTitleStore] = "";
-    ZuvAnsi2 title;
-    title.Attach(titleStore, sizeof titleStore);
-    ZuvAnsi2 report;
     MergeFiles(*inputs, output.c_str(), title, report);
     inputs->DestroyOwning();
-    if (report.Length() > 0)
-        ::MessageBoxA(m_hWnd, report.Text(), title.Text(), MB_OK);
-    return 0;
+    return true;
 }
 
 bool MainDlg::CollectListItems(ZuvVector<ZuvAnsi2*>& paths) {

@@ -113,6 +113,9 @@ private:
     void ShowError(const char* message);
     // "Not enough memory" under `title`, or under "Error" when there is none.
     void ShowNotEnoughMemory(const ZuvAnsi* title);
+    // Merges the listed files into the output named in the output box (`outputLength` characters),
+    // under the wait cursor; false when memory ran out before the merge could start.
+    bool MergeListedFiles(int outputLength, ZuvAnsi& title, ZuvAnsi& report);
     // Appends a copy of every list entry, in list order, to `paths`; false when memory ran out.
     bool CollectListItems(ZuvVector<ZuvAnsi2*>& paths);
     // Moves the one selected item by `step` (-1 up, +1 down) when it has a neighbour there.
