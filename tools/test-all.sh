@@ -5,7 +5,8 @@
 #   3. the Windows suite on the x86_64 build under 64-bit Wine;
 #   4. the shipped i686 build under 32-bit Wine: the whole Windows suite where this machine runs
 #      32-bit programs directly, and the smoke suite, which is all that runs where they only run
-#      through qemu-user-static.
+#      through qemu-user-static;
+#   5. the release zip, built and checked.
 # Each Windows suite runs on a private Xvfb display with one Wine session of its own prefix.
 # Ends with one line "N passed, N failed". It never passes without having run the shipped build:
 # when this machine cannot run 32-bit programs at all, that counts as a failure and says why.
@@ -120,6 +121,9 @@ if [ "$i386" != none ] && [ "$win32_built" = 1 ]; then
     step "Smoke suite of the shipped i686 build ($i386)"
     run_suite win32-smoke windows win32 /usr/bin/python3 tests/smoke/shipped_build.py build/win32
 fi
+
+step "Release zip"
+run_suite package /usr/bin/python3 tests/package/check_package.py
 
 step "Summary"
 echo "$passed passed, $failed failed"
