@@ -79,30 +79,36 @@ prepare_wine_prefix() {
             wineserver -k >/dev/null 2>&1 || true
             rm -rf "$prefix"
         fi
-        if [ ! -f "$prefix/system.reg" ]; then
-            WINEARCH="$arch" WINELOADER="$(wine_loader "$arch")" "$(wine_loader "$arch")" wineboot -i \
-                >/dev/null 2>&1 || true
-            wineserver -w || true
+        if ! grep -q '^"Managed"="N"' "$prefix/user.reg" 2>/dev/null; then
+            configure_prefix "$arch"
         fi
-        configure_prefix "$arch"
     ) 9>"$prefix.lock"
 }
 
-# Settings for unattended runs on a display without a window manager, written once per prefix:
+# Settings for unattended runs on a display without a window manager:
 # - Managed=N: Wine then maps and unmaps its windows itself. A window that a window manager would
 #   manage is otherwise waited on for up to two seconds each time it is hidden, for a state
 #   change that no window manager will make (under Xvfb, every closed dialog cost two seconds).
 #   Focus, activation and drops are Wine's own either way.
 # - no crash debugger: a program that crashes ends at once, after Wine's one-line report, instead
 #   of waiting on winedbg until the test's time-out.
+# One Wine start both makes a missing prefix and imports them (each start boots Wine's services,
+# which takes minutes under qemu). The server is waited for, so that the settings reach the files
+# and no later start meets this server, which has no display.
 configure_prefix() {
-    local loader
+    local loader settings
     loader="$(wine_loader "$1")"
-    grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null && return 0
-    WINELOADER="$loader" "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    WINELOADER="$loader" "$loader" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
-        /v Debugger /d '' /f >/dev/null 2>&1
-    # The settings reach the files when the server ends; a later start must also not find this
-    # server, which has no display.
-    wineserver -w
+    settings="$(mktemp --suffix=.reg)"
+    printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+        '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '' \
+        '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]' '"Debugger"=""' '' \
+        >"$settings"
+    WINEARCH="$1" WINELOADER="$loader" "$loader" reg import "$(winepath_of "$settings")" >/dev/null 2>&1 || true
+    wineserver -w || true
+    rm -f "$settings"
+}
+
+# The Windows name of a file of this machine (drive Z: is the root).
+winepath_of() {
+    echo "Z:${1//\//\\}"
 }
