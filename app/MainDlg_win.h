@@ -1,7 +1,7 @@
 // The main window: the ordered list of input files, the output file name and the command buttons.
 #pragma once
 
-#include "app/Window_win.h"
+#include "wingui/Window_win.h"
 #include "resources/resource.h"
 
 #include <ole2.h>
