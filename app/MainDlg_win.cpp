@@ -345,8 +345,7 @@ void MainDlg::ShowNotEnoughMemory(const ZuvAnsi* title) {
     char store[kTitleStore] = "";
     ZuvAnsi2 text;
     text.Attach(store, sizeof store);
-    text.AppendChars(20, 'N', 'o', 't', ' ', 'e', 'n', 'o', 'u', 'g', 'h', ' ', 'm', 'e', 'm', 'o', 'r', 'y',
-                     0);
+    text.AppendLiteral(20, "Not enough memory");
     ::MessageBoxA(m_hWnd, text.Text(), title && title->Length() ? title->Text() : "Error", MB_OK);
 }
 

@@ -14,7 +14,7 @@ using PoDoFo::PdfMemDocument;
 namespace {
 
 void AppendErrorTitle(ZuvAnsi& title) {
-    title.AppendChars(10, 'E', 'r', 'r', 'o', 'r', 0);
+    title.AppendLiteral(10, "Error");
 }
 
 // The title becomes "Error" with the first problem reported.
@@ -28,15 +28,11 @@ void ReportUnmerged(ZuvAnsi& title, ZuvAnsi& report, const ZuvAnsi& name) {
     if (report.Length() == 0) {
         report.Reserve(1000);
         AppendErrorTitle(title);
-        report.AppendChars(100, 'F', 'o', 'l', 'l', 'o', 'w', 'i', 'n', 'g', ' ', 'f', 'i', 'l', 'e', 's',
-                           ' ', 'c', 'o', 'u', 'l', 'd', ' ', 'n', 'o', 't', ' ', 'b', 'e', ' ', 'm', 'e',
-                           'r', 'g', 'e', 'd', ',', ' ', 'p', 'r', 'o', 'b', 'a', 'b', 'l', 'y', ' ', 'b',
-                           'e', 'c', 'a', 'u', 's', 'e', ' ', 't', 'h', 'e', 'y', ' ', 'a', 'r', 'e', ' ',
-                           'n', 'o', 't', ' ', 'v', 'a', 'l', 'i', 'd', ' ', 'P', 'D', 'F', ' ', 'f', 'i',
-                           'l', 'e', 's', ':', '\r', '\n', 0);
+        report.AppendLiteral(
+            100, "Following files could not be merged, probably because they are not valid PDF files:\r\n");
     }
     report.AppendText(name.Text());
-    report.AppendChars(10, '\r', '\n', 0);
+    report.AppendLiteral(10, "\r\n");
 }
 
 // Loads the first readable input into `merged` and appends every later readable one to it.
@@ -74,7 +70,7 @@ void ChooseTemporaryName(const ZuvAnsi& output, ZuvAnsi& target) {
         ByteBufSetLength(target.Buf(), 0);
         target.AppendText(output.Text());
         target.AppendText(number);
-        target.AppendChars(10, '.', 'p', 'd', 'f', 0);
+        target.AppendLiteral(10, ".pdf");
         if (!FileExists(target.Text())) {
             return;
         }
@@ -103,19 +99,14 @@ bool WriteDocument(PdfMemDocument& document, DocumentMerge& steps, const char* n
 
 void ReportWriteFailure(ZuvAnsi& title, ZuvAnsi& report, const char* outputName) {
     StartProblem(title, report);
-    report.AppendChars(50, '\r', '\n', 'C', 'o', 'u', 'l', 'd', ' ', 'n', 'o', 't', ' ', 'w', 'r', 'i', 't',
-                       'e', ' ', 'm', 'e', 'r', 'g', 'e', 'd', ' ', 'f', 'i', 'l', 'e', ' ', 't', 'o', ':',
-                       '\r', '\n', 0);
+    report.AppendLiteral(50, "\r\nCould not write merged file to:\r\n");
     report.AppendText(outputName);
 }
 
 void ReportReplaceFailure(ZuvAnsi& title, ZuvAnsi& report, const ZuvAnsi& target) {
     StartProblem(title, report);
-    report.AppendChars(100, '\r', '\n', 'C', 'o', 'u', 'l', 'd', ' ', 'n', 'o', 't', ' ', 'r', 'e', 'p', 'l',
-                       'a', 'c', 'e', ' ', 'e', 'x', 'i', 's', 't', 'i', 'n', 'g', ' ', 'f', 'i', 'l', 'e',
-                       ' ', 'w', 'i', 't', 'h', ' ', 'm', 'e', 'r', 'g', 'e', 'd', ' ', 'f', 'i', 'l', 'e',
-                       '.', ' ', 'M', 'e', 'r', 'g', 'e', 'd', ' ', 'f', 'i', 'l', 'e', ' ', 'i', 's', ' ',
-                       's', 't', 'o', 'r', 'e', 'd', ' ', 'u', 'n', 'd', 'e', 'r', ':', '\r', '\n', 0);
+    report.AppendLiteral(
+        100, "\r\nCould not replace existing file with merged file. Merged file is stored under:\r\n");
     report.AppendText(target.Text());
 }
 
@@ -125,30 +116,24 @@ void ReportOutOfMemory(ZuvAnsi& title, ZuvAnsi& report) {
     StartProblem(title, report);
     const uint32_t length = report.Length();
     if (length > 0 && report.Text()[length - 1] != '\n') {
-        report.AppendChars(20, '\r', '\n', 'N', 'o', 't', ' ', 'e', 'n', 'o', 'u', 'g', 'h', ' ', 'm', 'e',
-                           'm', 'o', 'r', 'y', 0);
+        report.AppendLiteral(20, "\r\nNot enough memory");
     } else {
-        report.AppendChars(20, 'N', 'o', 't', ' ', 'e', 'n', 'o', 'u', 'g', 'h', ' ', 'm', 'e', 'm', 'o', 'r',
-                           'y', '\r', '\n', 0);
+        report.AppendLiteral(20, "Not enough memory\r\n");
     }
 }
 
 // The closing line of the report, or the whole of it when nothing went wrong.
 MergeOutcome Summarise(ZuvAnsi& title, ZuvAnsi& report, bool saved) {
     if (report.Length() == 0) {
-        title.AppendChars(30, 'V', 'a', 'r', 'n', 'e', 'l', 'l', 'o', 0);
-        report.AppendChars(50, 'F', 'i', 'l', 'e', ' ', 'i', 's', ' ', 's', 'u', 'c', 'c', 'e', 's', 's', 'f',
-                           'u', 'l', 'l', 'y', ' ', 's', 'a', 'v', 'e', 'd', '.', 0);
+        title.AppendLiteral(30, "Varnello");
+        report.AppendLiteral(50, "File is successfully saved.");
         return MergeSaved;
     }
     if (saved) {
-        report.AppendChars(50, '\r', '\n', 'F', 'i', 'l', 'e', ' ', 'i', 's', ' ', 's', 'a', 'v', 'e', 'd',
-                           ' ', 'b', 'u', 't', ' ', 't', 'h', 'e', 'r', 'e', ' ', 'a', 'r', 'e', ' ', 's',
-                           'o', 'm', 'e', ' ', 'e', 'r', 'r', 'o', 'r', 's', '.', 0);
+        report.AppendLiteral(50, "\r\nFile is saved but there are some errors.");
         return MergeSavedWithErrors;
     }
-    report.AppendChars(50, '\r', '\n', 'N', 'o', ' ', 'f', 'i', 'l', 'e', ' ', 'i', 's', ' ', 's', 'a', 'v',
-                       'e', 'd', '.', 0);
+    report.AppendLiteral(50, "\r\nNo file is saved.");
     return MergeNotSaved;
 }
 
