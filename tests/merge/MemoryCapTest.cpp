@@ -8,58 +8,30 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <random>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
-using namespace PoDoFo;
-
-// A one-page PDF showing `text`, with an uncompressed gray image of `megabytes` of noise among
-// the page's resources: a file whose copy needs that much memory.
-void WriteLargePdf(const std::string& path, const std::string& text, int megabytes) {
-    PdfMemDocument document;
-    PdfPage* page = document.CreatePage(PdfPage::CreateStandardPageSize(ePdfPageSize_A4));
-    PdfPainter painter;
-    painter.SetPage(page);
-    painter.SetFont(document.CreateFont("Helvetica"));
-    painter.DrawText(56, 700, text.c_str());
-    painter.FinishPage();
-
-    const int side = 1024;
-    std::string noise(size_t(megabytes) * side * side, '\0');
-    std::mt19937 random(megabytes);
-    std::generate(noise.begin(), noise.end(), [&random] { return char(random()); });
-    PdfObject* image = document.GetObjects().CreateObject("XObject");
-    PdfDictionary& dictionary = image->GetDictionary();
-    dictionary.AddKey("Subtype", PdfName("Image"));
-    dictionary.AddKey("Width", PdfVariant(pdf_int64(side)));
-    dictionary.AddKey("Height", PdfVariant(pdf_int64(megabytes * side)));
-    dictionary.AddKey("ColorSpace", PdfName("DeviceGray"));
-    dictionary.AddKey("BitsPerComponent", PdfVariant(pdf_int64(8)));
-    image->GetStream()->Set(noise.data(), pdf_long(noise.size()), TVecFilters());
-    PdfDictionary images;
-    images.AddKey("Noise", image->Reference());
-    page->GetResources()->GetDictionary().AddKey("XObject", images);
-    document.Write(path.c_str());
-}
-
-// A valid one-page PDF with `count` further small objects: loading it needs memory for each.
-void WriteDensePdf(const std::string& path, int count) {
+// A valid one-page PDF showing `text`, with `count` further small objects: loading or appending
+// it needs memory for each, while stream bytes would stay in the file.
+void WriteDensePdf(const std::string& path, int count, const std::string& text = "") {
     std::string pdf = "%PDF-1.4\n";
     std::vector<size_t> offsets;
     const auto add = [&](const std::string& body) {
         offsets.push_back(pdf.size());
         pdf += std::to_string(offsets.size()) + " 0 obj\n" + body + "\nendobj\n";
     };
+    const std::string content = "BT /F1 12 Tf 20 100 Td (" + text + ") Tj ET";
     add("<< /Type /Catalog /Pages 2 0 R >>");
     add("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
-    add("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] >>");
+    add("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R /Resources << /Font << /F1 5 0 R "
+        ">> >> >>");
+    add("<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream");
+    add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
     for (int i = 0; i < count; ++i) {
         add("[" + std::to_string(i) + "]");
     }
@@ -80,15 +52,14 @@ const char kMergeHeading[] =
 
 struct CapCase {
     const char* name;
-    int firstMegabytes; // a first input whose image is read only when the output is written; 0: none
+    int objects; // in each input: only objects take memory, stream bytes stay in the files
     bool writeFails;
 };
-
-// Under a 100 MB limit, inputs of 15 MB fill the memory after a few appends. With a 30 MB first
-// input in front, whose image the library reads only to write it out, the write fails too.
+// Under a 100 MB limit, the first input or two fit and the later ones do not; with smaller inputs
+// two fit, and then writing them out runs out of memory too.
 const CapCase kCapCases[] = {
-    {"later inputs fail", 0, false},
-    {"the write fails too", 30, true},
+    {"later inputs fail", 40000, false},
+    {"the write fails too", 30000, true},
 };
 
 TEST(MemoryCapTest, MergeListsWhatDidNotFitAndSaysThatMemoryRanOut) {
@@ -97,10 +68,10 @@ TEST(MemoryCapTest, MergeListsWhatDidNotFitAndSaysThatMemoryRanOut) {
         TempFolder folder;
         std::vector<std::string> inputs;
         std::vector<std::string> texts;
-        for (int i = c.firstMegabytes ? 0 : 1; i <= 6; ++i) {
+        for (int i = 1; i <= 6; ++i) {
             texts.push_back("input " + std::to_string(i));
             inputs.push_back(folder.Path("in" + std::to_string(i) + ".pdf"));
-            WriteLargePdf(inputs.back(), texts.back(), i == 0 ? c.firstMegabytes : 15);
+            WriteDensePdf(inputs.back(), c.objects, texts.back());
         }
         const std::string out = folder.Path("out.pdf");
         std::string command = "ulimit -v 100000; " + Quoted(VARNELLO_MERGE_EXE) + " " + Quoted(out);
