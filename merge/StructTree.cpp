@@ -944,6 +944,6 @@ void StructTreeStep::WriteTrees(PdfObject& root, PdfVecObjects& objects) {
 
 } // namespace
 
-std::unique_ptr<MergeStep> NewStructTreeStep() {
+std::unique_ptr<MergeStep> MakeStructTree() {
     return std::unique_ptr<MergeStep>(new StructTreeStep());
 }
