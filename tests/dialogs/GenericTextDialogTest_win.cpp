@@ -64,6 +64,7 @@ protected:
                     return script(w, dialog), true;
             return false;
         });
+        ActionInLoop watchdog([] { return false; }, 50, 15000); // ends a dialog that hangs, failing the test
         return dialog.DoModal(nullptr, 0);
     }
     static void End(HWND dialog, int id, int code = BN_CLICKED) {

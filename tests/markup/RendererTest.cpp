@@ -139,7 +139,7 @@ TEST_F(RendererTest, PressAndReleaseOnTheSameLinkOpensIt) {
     } log;
     renderer.Attach(&log);
     Show("<xml><a href='one'>aaaa</a><text>tt</text><a href='two'>bbbb</a></xml>"); // 0..39, 42..61, 64..103
-    std::istringstream script("h5 p5 h50 r50 p50 h70 r70 h5 p5 h70 r70 h70 p70 r71 r71");
+    std::istringstream script("h5 p50 r5 h5 p5 h50 r50 p50 h70 r70 h5 p5 h70 r70 h70 p70 r71 r71");
     for (std::string step; script >> step;) {
         const int32_t x = std::stoi(step.substr(1));
         step[0] == 'h'   ? renderer.UpdateHover(x, 5)

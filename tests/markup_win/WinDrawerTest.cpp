@@ -161,3 +161,32 @@ TEST(WinDrawer, TextIsMeasuredAndDrawnWhole) {
     EXPECT_EQ(narrow.cx, canvas.drawer.TextExtent(TestText(std::string(1500, 'x'))).width);
     ::DeleteObject(font);
 }
+
+// A 2 x 2 bitmap file image, bottom-up rows: red, white / white, red. Stretched with white
+// see-through or copied whole; a bitmap is copied from its source point and stays the caller's.
+TEST(WinDrawer, BitmapsAreStretchedOrCopied) {
+    const unsigned char image[70] = {
+        'B', 'M', 70, 0, 0,  0, 0, 0, 0,   0,   54,  0,   0, 0, 40,  0,   0,   0, 2, 0,   0, 0, 2, 0,
+        0,   0,   1,  0, 24, 0, 0, 0, 0,   0,   0,   0,   0, 0, 0,   0,   0,   0, 0, 0,   0, 0, 0, 0,
+        0,   0,   0,  0, 0,  0, 0, 0, 255, 255, 255, 255, 0, 0, 255, 255, 255, 0, 0, 255, 0, 0};
+    Canvas canvas(20, 20), source(6, 6);
+    EXPECT_EQ(2, canvas.drawer.BitmapImageSize(image).height);
+    canvas.drawer.FillRectangle({0, 0, 19, 19}, kBlue);
+    EXPECT_TRUE(canvas.drawer.DrawBitmapImage(image, 4, 4, 8, 8, {0, 0}, true));
+    EXPECT_EQ("400 in 0,0,19,19", canvas.Ink()); // no white drawn
+    EXPECT_EQ(kRed, canvas.At(11, 4));           // the top row, stored last
+    EXPECT_EQ(kBlue, canvas.At(4, 4));
+    Canvas opaque(20, 20);
+    EXPECT_TRUE(opaque.drawer.DrawBitmapImage(image, 4, 4, 2, 2, {0, 0}, false));
+    EXPECT_EQ("2 in 4,4,5,5", opaque.Ink());
+
+    HBITMAP bitmap = ::CreateCompatibleBitmap(canvas.Dc(), 6, 6);
+    HGDIOBJ old = ::SelectObject(source.Dc(), bitmap);
+    source.drawer.FillRectangle({0, 0, 5, 5}, kWhite);
+    source.drawer.FillRectangle({3, 3, 5, 5}, kBlue);
+    ::SelectObject(source.Dc(), old);
+    EXPECT_TRUE(opaque.drawer.DrawBitmap(bitmap, 10, 10, 3, 3, {3, 3}));
+    EXPECT_EQ("11 in 4,4,12,12", opaque.Ink());
+    EXPECT_EQ(kBlue, opaque.At(12, 12));
+    EXPECT_TRUE(::DeleteObject(bitmap)) << "not left selected in the drawer's memory context";
+}
