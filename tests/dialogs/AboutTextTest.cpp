@@ -8,61 +8,34 @@
 #include <cstring>
 #include <string>
 
-namespace {
+using namespace nsHTMLItem;
 
-std::string Str(const CMyASCIIString& s) {
-    return std::string(s.Data() ? s.Data() : "", s.Count());
-}
-
-class AboutTextTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        InitStringConstants();
-        InitMarkupNames();
-        std::memset(m_storage, 'x', sizeof m_storage);
-        m_text.Attach(m_storage, sizeof m_storage);
-    }
-
-    char m_storage[2000];
-    CMyASCIIString m_text;
-};
-
-} // namespace
-
-TEST_F(AboutTextTest, ParsesToProductLineBreakLinkAndNotice) {
-    ASSERT_TRUE(BuildAboutText(m_text));
-    EXPECT_TRUE(m_text.IsExternal()) << "built in the caller's storage, never grown";
-    EXPECT_EQ(0, m_storage[m_text.Count()]) << "terminated";
+TEST(AboutText, ParsesToProductLineBreakLinkAndNotice) {
+    char storage[2000];
+    std::memset(storage, 'x', sizeof storage);
+    CMyASCIIString text;
+    text.Attach(storage, sizeof storage);
+    ASSERT_TRUE(BuildAboutText(text));
+    ASSERT_TRUE(BuildAboutText(text)); // rebuilt from empty
+    EXPECT_TRUE(text.IsExternal()) << "built in the caller's storage, never grown";
+    EXPECT_EQ(0, storage[text.Count()]);
 
     CItemList items;
-    ParseMarkup(m_text, items);
+    ParseMarkup(text, items);
     ASSERT_EQ(4u, items.Count());
-    EXPECT_EQ(nsHTMLItem::Text, items[0]->m_type);
-    EXPECT_EQ("Varnello Application (v.1.1)", Str(static_cast<nsHTMLItem::CTextItem*>(items[0])->m_text));
-    EXPECT_EQ(nsHTMLItem::ParagraphBreak, items[1]->m_type);
-    ASSERT_EQ(nsHTMLItem::Link, items[2]->m_type);
-    auto* link = static_cast<nsHTMLItem::CTagAItem*>(items[2]);
-    EXPECT_EQ(kAboutLinkAddress, Str(link->m_target));
-    EXPECT_EQ("Varnello Software", Str(link->m_text));
-    ASSERT_EQ(nsHTMLItem::Text, items[3]->m_type);
-    EXPECT_FALSE(static_cast<nsHTMLItem::CTextItem*>(items[3])->m_text.IsEmpty());
-}
+    const ItemType kinds[] = {Text, ParagraphBreak, Link, Text};
+    for (uint32_t i = 0; i < 4; ++i)
+        EXPECT_EQ(kinds[i], items[i]->m_type) << i;
+    auto str = [](const CMyASCIIString& s) { return std::string(s.Data(), s.Count()); };
+    EXPECT_EQ("Varnello Application (v.1.1)", str(static_cast<CTextItem*>(items[0])->m_text));
+    EXPECT_EQ(kAboutLinkAddress, str(static_cast<CTagAItem*>(items[2])->m_target));
+    EXPECT_FALSE(static_cast<CTagAItem*>(items[2])->m_text.IsEmpty()); // the maker's name
+    EXPECT_FALSE(static_cast<CTextItem*>(items[3])->m_text.IsEmpty()); // and the notice
 
-TEST_F(AboutTextTest, RebuildingEmptiesTheTextFirst) {
-    ASSERT_TRUE(BuildAboutText(m_text));
-    uint32_t once = m_text.Count();
-    ASSERT_TRUE(BuildAboutText(m_text));
-    EXPECT_EQ(once, m_text.Count());
-}
-
-TEST_F(AboutTextTest, StorageTooSmallIsReportedNotOverrun) {
     char small[40];
     std::memset(small, 'x', sizeof small);
-    CMyASCIIString text;
-    text.Attach(small, 32);
-    EXPECT_FALSE(BuildAboutText(text));
-    EXPECT_LE(text.Count(), 32u);
-    EXPECT_TRUE(text.IsExternal());
-    for (int i = 32; i < 40; ++i)
-        EXPECT_EQ('x', small[i]);
+    CMyASCIIString tooSmall;
+    tooSmall.Attach(small, 32);
+    EXPECT_FALSE(BuildAboutText(tooSmall));
+    EXPECT_EQ(std::string(small + 32, 8), "xxxxxxxx") << "not overrun";
 }

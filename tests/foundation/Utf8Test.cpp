@@ -8,75 +8,45 @@
 
 namespace {
 
+using U = std::vector<unsigned>;
+constexpr unsigned R = 0xFFFD, kFailed = 0xDEAD;
+
 // The UTF-16 units of a conversion, as numbers, whatever the width of wchar_t.
-std::vector<unsigned> Convert(const std::string& utf8) {
+U Convert(const std::string& utf8) {
     CMyASCIIString narrow;
     narrow.Reserve(uint32_t(utf8.size()) + 1);
     narrow.Append(utf8.data(), uint32_t(utf8.size()));
     CMyWideString wide;
     if (!ToWide(wide, narrow))
-        return {0xDEAD};
-    std::vector<unsigned> units;
-    for (uint32_t i = 0; i < wide.Count(); ++i)
-        units.push_back(unsigned(wide[i]) & 0xFFFF);
-    EXPECT_EQ(wide.Data()[wide.Count()], 0); // terminated
-    return units;
+        return {kFailed};
+    EXPECT_EQ(wide.Data()[wide.Count()], 0);
+    return U(wide.Data(), wide.Data() + wide.Count());
 }
-
-using U = std::vector<unsigned>;
-constexpr unsigned R = 0xFFFD;
 
 } // namespace
 
-TEST(ToWide, ValidText) {
-    EXPECT_EQ(Convert("abc"), (U{'a', 'b', 'c'}));
-    EXPECT_EQ(Convert("caf\xC3\xA9"), (U{'c', 'a', 'f', 0xE9}));
-    EXPECT_EQ(Convert("\xE6\x97\xA5\xE6\x9C\xAC"), (U{0x65E5, 0x672C})); // CJK
-    EXPECT_EQ(Convert("\xF0\x9F\x98\x80!"), (U{0xD83D, 0xDE00, '!'}));   // emoji: a surrogate pair
-    EXPECT_EQ(Convert("\xF4\x8F\xBF\xBF"), (U{0xDBFF, 0xDFFF}));         // U+10FFFF
-    EXPECT_EQ(Convert("\xEF\xBB\xBFx"), (U{0xFEFF, 'x'}));               // a BOM is kept
-    EXPECT_EQ(Convert(std::string("a\0b", 3)), (U{'a', 0, 'b'}));        // zero bytes are characters
-}
-
 // The replacement rules of MultiByteToWideChar: one U+FFFD for the bytes read until a sequence can
-// no longer be valid; a sequence cut off by the end takes the rest of the text.
-TEST(ToWide, InvalidSequencesBecomeReplacementCharacters) {
-    EXPECT_EQ(Convert("\x80"), (U{R}));        // lone continuation byte
-    EXPECT_EQ(Convert("\xFF\xFE"), (U{R, R})); // never in UTF-8
-    EXPECT_EQ(Convert("\xC3x"), (U{R, 'x'}));  // the non-continuation byte is kept
-    EXPECT_EQ(Convert("\xE2"
-                      "Abc"),
-              (U{R, 'A', 'b', 'c'}));
-    EXPECT_EQ(Convert("\xE6\x97x"), (U{R, 'x'}));         // a good start then a bad byte: one U+FFFD
-    EXPECT_EQ(Convert("\xC0\xAF"), (U{R, R}));            // C0 and C1 never start a sequence
-    EXPECT_EQ(Convert("\xE0\x80\xAF"), (U{R, R}));        // overlong: found at the second byte
-    EXPECT_EQ(Convert("\xF0\x80\x80\x80"), (U{R, R, R})); // overlong four-byte form
-    EXPECT_EQ(Convert("\xED\xA0\x80"), (U{R, R}));        // an encoded surrogate
-    EXPECT_EQ(Convert("\xF4\x90\x80\x80"), (U{R, R, R})); // above U+10FFFF
-    EXPECT_EQ(Convert("a\xC3"), (U{'a', R}));             // cut off by the end
-    EXPECT_EQ(Convert("\xF0\x9F\x98"), (U{R}));
-    EXPECT_EQ(Convert("\xE2"
-                      "A"),
-              (U{R})); // ... which takes the rest with it
-}
+// no longer be valid (overlong forms, surrogates, above U+10FFFF); a sequence cut off by the end
+// takes the rest of the text.
+TEST(ToWide, ValidAndInvalidSequences) {
+    const std::pair<std::string, U> cases[] = {// clang-format off
+        {"caf\xC3\xA9", {'c', 'a', 'f', 0xE9}},   {"\xE6\x97\xA5\xEF\xBB\xBF", {0x65E5, 0xFEFF}},
+        {"\xF0\x9F\x98\x80!", {0xD83D, 0xDE00, '!'}}, {"\xF4\x8F\xBF\xBF", {0xDBFF, 0xDFFF}},
+        {std::string("a\0b", 3), {'a', 0, 'b'}},  {"\x80\xFF", {R, R}},      {"\xC3x", {R, 'x'}},
+        {"\xE6\x97x", {R, 'x'}},       {"\xC0\xAF", {R, R}},          {"\xE0\x9F\xBF", {R, R}},
+        {"\xE0\xA0\x80", {0x800}},    {"\xF0\x8F\xBF\xBF", {R, R, R}}, {"\xF0\x90\x80\x80", {0xD800, 0xDC00}},
+        {"\xED\xA0\x80", {R, R}},     {"\xED\x9F\xBF", {0xD7FF}},     {"\xF4\x90\x80\x80", {R, R, R}},
+        {"a\xF0\x9F\x98", {'a', R}},  {"\xE2\x41", {R}},               {"", {kFailed}},
+        {std::string(50000, 'x'), {kFailed}}};
+    // clang-format on
+    for (const auto& [bytes, units] : cases)
+        EXPECT_EQ(Convert(bytes), units) << testing::PrintToString(bytes.substr(0, 8));
+    EXPECT_EQ(Convert(std::string(49999, 'x')).size(), 49999u); // the working buffer's size
 
-TEST(ToWide, EmptyAndOversizedTextsFail) {
-    CMyASCIIString empty;
-    CMyWideString wide;
-    EXPECT_FALSE(ToWide(wide, empty));
-
-    // 50000 ASCII characters do not fit the 49999-unit working buffer.
-    std::string big(50000, 'x');
-    EXPECT_EQ(Convert(big), (U{0xDEAD}));
-    EXPECT_EQ(Convert(big.substr(1)).size(), 49999u);
-}
-
-TEST(Utf8ToUtf16, SizeQueryAndTooSmallBuffer) {
     const char* text = "\xC3\xA9\xF0\x9F\x98\x80";
     EXPECT_EQ(Utf8ToUtf16(text, 6, nullptr, 0), 3);
     EXPECT_EQ(Utf8ToUtf16(text, -1, nullptr, 0), 4); // with the terminating zero
     wchar_t out[3];
-    EXPECT_EQ(Utf8ToUtf16("abc", 3, out, 2), 0);
+    EXPECT_EQ(Utf8ToUtf16("abc", 3, out, 2), 0); // too small
     EXPECT_EQ(Utf8ToUtf16(text, 6, out, 3), 3);
-    EXPECT_EQ(Utf8ToUtf16(text, 0, out, 3), 0);
 }

@@ -1,56 +1,76 @@
-// A drawer and window services that measure deterministically and record what is drawn: every
+// Window services and a drawer that measure deterministically and record what is drawn: every
 // character (UTF-16 unit for non-ASCII text) is as wide as its font says, every text as high.
 #pragma once
 
 #include "markup/TextRenderer.h"
 
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 struct TestFont {
-    int32_t charWidth;
-    int32_t height;
-    bool bold = false;
-    bool underline = false;
+    int32_t charWidth, height;
+    char kind = 'n'; // normal, bold or underlined
 };
 
-struct DrawnText {
-    std::string text;
-    DrawRect clip;
-    int32_t x, y;
-    const TestFont* font;
-    ColorValue textColor, background;
-};
+class TestServices : public CWindowServices {
+public:
+    CDrawerBase* OpenWindowDrawer(WindowHandle) override { return Open(); }
+    CDrawerBase* OpenDrawer(DeviceContext) override { return Open(); }
+    void CloseDrawer(CDrawerBase* drawer) override;
+    DrawRect ClientRect(WindowHandle) override { return DrawRect{0, 0, 299, 199}; }
+    void InvalidateWindow(WindowHandle) override { ++invalidations; }
+    // The bold variant is a pixel wider per character.
+    FontHandle CreateVariantFont(FontHandle base, FontVariant variant) override {
+        fonts.push_back(std::make_unique<TestFont>(*static_cast<TestFont*>(base)));
+        fonts.back()->kind = variant == Bold ? 'b' : 'u';
+        fonts.back()->charWidth += variant == Bold;
+        ++liveFonts;
+        return fonts.back().get();
+    }
+    void DeleteFont(FontHandle font) override { liveFonts -= font != nullptr; }
+    ColorValue ButtonFaceColor() override { return 0xF0F0F0; }
 
-struct TestCanvas {
-    TestFont defaultFont{8, 13};
-    std::vector<DrawnText> texts;
+    TestFont contextFont{8, 13};
+    std::vector<std::string> texts; // "text x,y clip l,t,r,b foreground background font"
     std::vector<std::pair<DrawRect, ColorValue>> fills;
-    ColorValue textColor = 0x000000;
-    ColorValue background = 0xFFFFFF;
+    ColorValue textColor = 0x000000, background = 0xFFFFFF;
+    int openDrawers = 0, invalidations = 0, liveFonts = 0;
+    bool fontLeftSelected = false;
+    std::vector<std::unique_ptr<TestFont>> fonts;
+
+private:
+    CDrawerBase* Open();
 };
 
 class TestDrawer : public CDrawerBase {
 public:
-    explicit TestDrawer(TestCanvas& canvas) : m_canvas(canvas), m_font(&canvas.defaultFont) {}
+    explicit TestDrawer(TestServices& s) : m_s(s), m_font(&s.contextFont) {}
 
     DrawSize TextExtent(const CMyASCIIString& text) override {
-        return DrawSize{int32_t(Units(text)) * m_font->charWidth, m_font->height};
+        CMyWideString wide;
+        int32_t units = text.IsAscii()       ? int32_t(text.Count())
+                        : ToWide(wide, text) ? int32_t(wide.Count())
+                                             : 0;
+        return DrawSize{units * m_font->charWidth, m_font->height};
     }
-    void TextOutput(int32_t x, int32_t y, const DrawRect& clip, const CMyASCIIString& text) override {
-        m_canvas.texts.push_back(DrawnText{std::string(text.Data() ? text.Data() : "", text.Count()), clip, x,
-                                           y, m_font, m_canvas.textColor, m_canvas.background});
+    void TextOutput(int32_t x, int32_t y, const DrawRect& c, const CMyASCIIString& text) override {
+        std::ostringstream out;
+        out << std::string(text.Data() ? text.Data() : "", text.Count()) << " " << x << "," << y << " clip "
+            << c.left << "," << c.top << "," << c.right << "," << c.bottom << std::hex << " " << m_s.textColor
+            << " " << m_s.background << " " << (m_font == &m_s.contextFont ? 'c' : m_font->kind);
+        m_s.texts.push_back(out.str());
     }
     bool FillRectangle(const DrawRect& rect, const ColorValue& color) override {
-        m_canvas.fills.push_back({rect, color});
+        m_s.fills.push_back({rect, color});
         return true;
     }
-    ColorValue SetBackgroundColor(const ColorValue& color, ColorValue* previous) override {
-        return Swap(m_canvas.background, color, previous);
+    ColorValue SetBackgroundColor(const ColorValue& c, ColorValue* old) override {
+        return Swap(m_s.background, c, old);
     }
-    ColorValue SetTextColor(const ColorValue& color, ColorValue* previous) override {
-        return Swap(m_canvas.textColor, color, previous);
+    ColorValue SetTextColor(const ColorValue& c, ColorValue* old) override {
+        return Swap(m_s.textColor, c, old);
     }
     GdiObject SelectObject(GdiObject object) override {
         const TestFont* previous = m_font;
@@ -79,63 +99,25 @@ public:
     DrawSize BitmapImageSize(const unsigned char*) override { return DrawSize{0, 0}; }
 
 private:
-    // Non-ASCII text counts in UTF-16 units, as the wide text calls would.
-    static uint32_t Units(const CMyASCIIString& text) {
-        if (text.IsAscii())
-            return text.Count();
-        CMyWideString wide;
-        return ToWide(wide, text) ? wide.Count() : 0;
-    }
     static ColorValue Swap(ColorValue& slot, ColorValue color, ColorValue* previous) {
-        ColorValue old = slot;
-        slot = color;
         if (previous)
-            *previous = old;
-        return old;
+            *previous = slot;
+        std::swap(slot, color);
+        return color;
     }
 
-    TestCanvas& m_canvas;
+    TestServices& m_s;
     const TestFont* m_font;
 };
 
-class TestServices : public CWindowServices {
-public:
-    CDrawerBase* OpenWindowDrawer(WindowHandle) override { return Open(); }
-    CDrawerBase* OpenDrawer(DeviceContext) override { return Open(); }
-    void CloseDrawer(CDrawerBase* drawer) override {
-        // The context's own font must be back when the drawer is given back.
-        fontLeftSelected |= static_cast<TestDrawer*>(drawer)->Font() != &canvas.defaultFont;
-        delete drawer;
-        --openDrawers;
-    }
-    DrawRect ClientRect(WindowHandle) override { return client; }
-    void InvalidateWindow(WindowHandle) override { ++invalidations; }
-    FontHandle CreateVariantFont(FontHandle base, FontVariant variant) override {
-        auto font = std::make_unique<TestFont>(*static_cast<TestFont*>(base));
-        (variant == Bold ? font->bold : font->underline) = true;
-        if (variant == Bold)
-            font->charWidth += 1;
-        fonts.push_back(std::move(font));
-        ++liveFonts;
-        return fonts.back().get();
-    }
-    void DeleteFont(FontHandle font) override {
-        if (font)
-            --liveFonts;
-    }
-    ColorValue ButtonFaceColor() override { return 0xF0F0F0; }
+inline CDrawerBase* TestServices::Open() {
+    ++openDrawers;
+    return new TestDrawer(*this);
+}
 
-    TestCanvas canvas;
-    DrawRect client{0, 0, 299, 199};
-    int openDrawers = 0;
-    int invalidations = 0;
-    int liveFonts = 0;
-    bool fontLeftSelected = false;
-    std::vector<std::unique_ptr<TestFont>> fonts;
-
-private:
-    CDrawerBase* Open() {
-        ++openDrawers;
-        return new TestDrawer(canvas);
-    }
-};
+// The context's own font must be back when the drawer is given back.
+inline void TestServices::CloseDrawer(CDrawerBase* drawer) {
+    fontLeftSelected |= static_cast<TestDrawer*>(drawer)->Font() != &contextFont;
+    delete drawer;
+    --openDrawers;
+}

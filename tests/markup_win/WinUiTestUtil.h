@@ -1,51 +1,31 @@
-// Helpers shared by the Windows tests of the markup window, the generic text dialog and the About box.
+// Helpers shared by the Windows tests of the markup window and the generic text dialog.
 #pragma once
 
-#include "foundation/MyString.h"
-#include "markup/Colors.h"
-#include "markup/Parser.h"
+#include "tests/markup/MarkupTestUtil.h"
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 namespace winui_test {
 
-// Process-wide tables the markup needs, as the main window sets them up.
-inline void InitMarkupTables() {
-    InitStringConstants();
-    InitMarkupNames();
-    InitColorPalette();
-}
-
-// A markup text from UTF-8 bytes, with its ASCII flag set from them.
-inline void SetUtf8(CMyASCIIString& s, const std::string& bytes) {
-    s.Reserve(uint32_t(bytes.size() + 1));
-    for (char c : bytes)
-        s.AppendCodes(int(static_cast<unsigned char>(c)));
-    s.UpdateAsciiFlag();
-}
-
-// Handles whatever is queued for this thread, for at least `ms` milliseconds.
-inline void Pump(DWORD ms = 0) {
-    DWORD until = ::GetTickCount() + ms;
-    do {
+// Handles whatever is queued for this thread until `done` holds or the time runs out.
+template <class F> bool PumpUntil(F done, DWORD ms = 10000) {
+    const DWORD until = ::GetTickCount() + ms;
+    for (;;) {
         MSG msg;
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
         }
-        if (ms)
-            ::Sleep(10);
-    } while (int(::GetTickCount() - until) < 0);
+        if (done() || int(::GetTickCount() - until) >= 0)
+            return done();
+        ::Sleep(20);
+    }
 }
-
-// Pumps messages until `done` holds or the time runs out; answers `done()`.
-template <class F> bool PumpUntil(F done, DWORD ms = 10000) {
-    DWORD until = ::GetTickCount() + ms;
-    while (!done() && int(::GetTickCount() - until) < 0)
-        Pump(20);
-    return done();
+inline void Pump(DWORD ms = 0) {
+    PumpUntil([] { return false; }, ms);
 }
 
 inline HFONT PlainFont(int height) {
@@ -56,8 +36,7 @@ inline HFONT PlainFont(int height) {
 // The folder of the running test program, ending in a backslash.
 inline std::string ProgramFolder() {
     char path[MAX_PATH];
-    DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, n);
+    std::string folder(path, ::GetModuleFileNameA(nullptr, path, MAX_PATH));
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
@@ -67,15 +46,21 @@ inline HWND CreateHostWindow(int width, int height) {
                              nullptr, ::GetModuleHandleA(nullptr), nullptr);
 }
 
-// How many pixels of `colour` the window shows inside the client rectangle `r` (inclusive).
-inline int CountPixels(HWND window, const RECT& r, COLORREF colour) {
-    HDC dc = ::GetDC(window);
-    int n = 0;
-    for (int y = r.top; y <= r.bottom; ++y)
-        for (int x = r.left; x <= r.right; ++x)
-            n += ::GetPixel(dc, x, y) == colour;
-    ::ReleaseDC(window, dc);
-    return n;
+// Waits until the link marker program has written "link-opened.txt" beside this program, and
+// answers how many times it was started.
+inline int OpenedLinks(DWORD ms = 20000) {
+    const std::string marker = ProgramFolder() + "link-opened.txt";
+    if (!PumpUntil([&] { return ::GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }, ms))
+        return 0;
+    Pump(300);
+    int opened = 0;
+    char line[32];
+    if (FILE* f = std::fopen(marker.c_str(), "r")) {
+        while (std::fgets(line, sizeof line, f))
+            opened += std::string(line) == "opened\n";
+        std::fclose(f);
+    }
+    return opened;
 }
 
 } // namespace winui_test
