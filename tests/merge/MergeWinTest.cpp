@@ -66,7 +66,7 @@ protected:
     std::string RunLinuxShell(const std::string& command) {
         const std::string output = m_folder.Path("shell.txt");
         DeleteFileA(output.c_str());
-        std::string line = "sh -c \"" + command + " > " + LinuxPath(output) + ".part; mv " +
+        std::string line = "sh -c \"{ " + command + "; } > " + LinuxPath(output) + ".part; mv " +
                            LinuxPath(output) + ".part " + LinuxPath(output) + "\"";
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
