@@ -134,8 +134,8 @@ TEST_F(MergeWinTest, RefusedReplacementKeepsOriginalAndResult) {
               "\r\nCould not replace existing file with merged file. Merged file is stored under:\r\n" + out +
                   ".0.pdf\r\nFile is saved but there are some errors.");
     EXPECT_TRUE(ReadBytes(out) == original);
-    EXPECT_EQ(Pages(out + ".0.pdf"), "2\n");
     EXPECT_EQ(m_folder.Entries(), (Lines{"a.pdf", "b.pdf", "out.pdf", "out.pdf.0.pdf"}));
+    EXPECT_EQ(Pages(out + ".0.pdf"), "2\n");
 }
 
 // Exit codes and console text; a name in another script is read, and named in the report, as it
