@@ -8,8 +8,46 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <set>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+using LeaksIgnored = __lsan::ScopedDisabler;
+#else
+struct LeaksIgnored {};
+#endif
+
+// Allocations left before the next one fails; negative: none fails.
+static long g_allocationsLeft = -1;
+
+void* operator new(std::size_t size) {
+    if (g_allocationsLeft == 0) {
+        g_allocationsLeft = -1;
+        throw std::bad_alloc();
+    }
+    g_allocationsLeft -= g_allocationsLeft > 0;
+    if (void* memory = std::malloc(size ? size : 1)) {
+        return memory;
+    }
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+void operator delete[](void* memory) noexcept {
+    std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+void operator delete[](void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
 
 namespace {
 
@@ -295,6 +333,51 @@ TEST_F(AppendTest, InputsThatCannotBeMergedWholeLeaveNothingBehind) {
 TEST_F(AppendTest, AppendedObjectsTakeNumbersNotInUse) {
     const std::string header = Write("header.pdf", FlatPdf("A", 1).Add(4, "<< /Unused true >>", "", 104));
     EXPECT_EQ(TextOfPages(MergeAll({header, Write("b.pdf", FlatPdf("B", 2))})), (Lines{"A1", "B1", "B2"}));
+}
+
+// Everything the document holds, as text: what a failed append must leave unchanged.
+std::string DocumentState(PoDoFo::PdfMemDocument& document) {
+    std::string state;
+    for (PoDoFo::PdfObject* object : document.GetObjects()) {
+        std::string text;
+        object->ToString(text);
+        state += object->Reference().ToString() + " " + text + "\n";
+    }
+    std::string trailer;
+    document.GetTrailer()->ToString(trailer);
+    return state + trailer + " pages " + std::to_string(document.GetPageCount());
+}
+
+// An append that fails at any allocation, early (copying) or late (linking pages and bookmarks
+// into the document), leaves the document exactly as it was. No file is written, so the library's
+// own state is compared.
+TEST_F(AppendTest, AnAppendThatFailsLeavesTheDocumentAsItWas) {
+    const std::string part = Outlined("P", 2, {{"P1", 0, 1, true}, {"P1.1", 1, 2, false}});
+    // Without an outline the append creates one; an outline that does not hold together is
+    // linked again before the part's items join it.
+    RawPdf unsound = FlatPdf("U", 1, "/Outlines 500 0 R");
+    unsound.Add(500, "<< /First 501 0 R >>").Add(501, "<< /Title (U1) /Dest [3 0 R /Fit] >>");
+    for (const std::string& base : {Write("plain.pdf", FlatPdf("A", 1)), Write("unsound.pdf", unsound)}) {
+        int failures = 0;
+        for (long allocation = 0;; ++allocation, ++failures) {
+            PoDoFo::PdfMemDocument merged, appended;
+            merged.Load(base.c_str());
+            appended.Load(part.c_str());
+            const std::string before = DocumentState(merged);
+            // The library's value classes leak what they had copied when an allocation fails.
+            LeaksIgnored ignored;
+            g_allocationsLeft = allocation;
+            try {
+                merged.Append(appended, true);
+                g_allocationsLeft = -1;
+                break;
+            } catch (...) {
+                g_allocationsLeft = -1;
+            }
+            ASSERT_EQ(DocumentState(merged), before) << base << " failed at allocation " << allocation;
+        }
+        EXPECT_GT(failures, 100) << base;
+    }
 }
 
 } // namespace
