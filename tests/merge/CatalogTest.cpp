@@ -3,57 +3,29 @@
 // merged file with pikepdf and qpdf; see its help for the facts' wording ("A2@5" is the page
 // showing A2, the fifth of the file).
 
-#include "merge/MergeEngine.h"
-#include "tests/merge/PdfFixtures.h"
 #include "tests/merge/PdfTools.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-#include <stdexcept>
-
 namespace {
-
-using Facts = std::vector<std::string>;
-
-const std::string kScript = "/usr/bin/python3 " + Quoted(VARNELLO_CATALOG_PDF);
 
 class CatalogTest : public ::testing::Test {
 protected:
     // The input that `description` describes, written as `name`.
     std::string Input(const std::string& name, const std::string& description) {
-        const std::string path = m_folder.Path(name);
-        const ToolResult made =
-            RunCommand(kScript + " make " + Quoted(path) + " " + Quoted(description), true);
-        if (made.exitCode != 0) {
-            throw std::runtime_error("cannot make " + name + ": " + made.output);
-        }
-        return path;
+        const Lines made =
+            RunPython("catalog_pdf.py", "make " + Quoted(m_folder.Path(name)) + " " + Quoted(description));
+        EXPECT_EQ(made, Lines()) << name;
+        return m_folder.Path(name);
     }
-    // Merges inputs that must all merge into a file that qpdf finds sound.
-    std::string Merged(const std::vector<std::string>& inputs) {
-        const std::string out = m_folder.Path("merged.pdf");
-        const MergeRunResult merge = MergeRun(inputs, out);
-        EXPECT_EQ(merge.outcome, MergeSaved);
-        EXPECT_EQ(merge.report, "File is successfully saved.");
-        EXPECT_TRUE(QpdfCheckClean(out)) << RunCommand("qpdf --check " + Quoted(out), true).output;
-        return out;
-    }
-    static Facts Read(const std::string& pdf, const std::string& family) {
-        const ToolResult read = RunCommand(kScript + " facts " + Quoted(pdf) + " " + family, true);
-        EXPECT_EQ(read.exitCode, 0) << read.output;
-        Facts facts;
-        std::istringstream lines(read.output);
-        for (std::string line; std::getline(lines, line);) {
-            facts.push_back(line);
-        }
-        return facts;
-    }
-    // Every family's facts as expected.
-    static void ExpectFacts(const std::string& pdf,
-                            const std::vector<std::pair<std::string, Facts>>& expected) {
+    // Merges inputs that must all merge into a file that qpdf finds sound, and expects each
+    // family's facts of it.
+    void ExpectFacts(const std::vector<std::string>& inputs,
+                     const std::vector<std::pair<std::string, Lines>>& expected) {
+        const std::string out = ExpectMerged(inputs, m_folder.Path("merged.pdf"));
         for (const auto& family : expected) {
-            EXPECT_EQ(Read(pdf, family.first), family.second) << family.first;
+            EXPECT_EQ(RunPython("catalog_pdf.py", "facts " + Quoted(out) + " " + family.first), family.second)
+                << family.first;
         }
     }
 
@@ -73,7 +45,7 @@ TEST_F(CatalogTest, NamedDestinationsLeadIntoTheirOwnInput) {
     const std::string c =
         Input("c.pdf", R"({"tag": "C", "dests": {"intro": 1}, "links": [[1, "dest", "intro"]],
         "outline": [["C intro", "intro"]]})");
-    ExpectFacts(Merged({a, b, c, a}),
+    ExpectFacts({a, b, c, a},
                 {{"dests", {"dest (chap2) -> A2@2",    "dest (chap2-2) -> B1@4",  "dest (chap2-2-2) -> B2@5",
                             "dest (chap2-4) -> A2@8",  "dest (intro) -> C1@6",    "dest (spare) -> A3@3",
                             "dest (spare-4) -> A3@9",  "dest /old -> A3@3",       "dest /old-2 -> B1@4",
@@ -100,7 +72,7 @@ TEST_F(CatalogTest, FormFieldsOfEveryInputKeepTheirOwnValues) {
         {"name": "own", "value": "b", "da": "/Helv 12 Tf 0 0 1 rg"}], "form": {"fonts": {"Helv": "Courier"},
         "da": "/Helv 9 Tf 0 g", "NeedAppearances": true, "Q": 1, "SigFlags": 1, "CO": ["own"]}})");
     const std::string c = Input("c.pdf", R"({"tag": "C", "fields": [{"name": "person", "value": "Cy"}]})");
-    ExpectFacts(Merged({plain, a, b, c, a}),
+    ExpectFacts({plain, a, b, c, a},
                 {{"fields",
                   {"field name = Ann on A1@2 font /Helvetica q 0",
                    "field person.city = Rome on A2@3 font /Helvetica q 0",
@@ -123,7 +95,7 @@ TEST_F(CatalogTest, AttachmentsLayersAndLabelsOfEveryInputAreKept) {
     const std::string b = Input("b.pdf", R"({"tag": "B", "pages": 3, "attachments": {"data.txt": ["data.txt",
         "from B"]}, "layers": {"groups": [["B on", true], ["B off", false], ["B base", false]], "base": "OFF",
         "locked": ["B on"], "as": [["View", "Zoom", ["B on"]], ["Print", "Print", ["B off"]]]}})");
-    ExpectFacts(Merged({c, a, b}),
+    ExpectFacts({c, a, b},
                 {{"attachments",
                   {"attachment a.txt a.txt only A", "attachment data.txt data.txt from A",
                    "attachment data.txt-3 data.txt from B"}},
@@ -143,7 +115,7 @@ TEST_F(CatalogTest, AttachmentsLayersAndLabelsOfEveryInputAreKept) {
 TEST_F(CatalogTest, MissingOrMalformedStructuresDoNotFailTheMerge) {
     const std::string plain = Input("p.pdf", R"({"tag": "P"})");
     ExpectFacts(
-        Merged({plain, plain}),
+        {plain, plain},
         {{"dests", {}}, {"fields", {}}, {"attachments", {}}, {"layers", {}}, {"labels", {"no labels"}}});
 
     const std::string x = Input("x.pdf", R"({"tag": "X", "pages": 2, "dests": {"x": 2},
@@ -152,7 +124,7 @@ TEST_F(CatalogTest, MissingOrMalformedStructuresDoNotFailTheMerge) {
     const std::string y = Input("y.pdf", R"({"tag": "Y", "pages": 2, "dests": {"x": 1, "y": 2},
         "links": [[1, "dest", "x"]], "fields": [{"name": "f", "value": "y"}], "labels": [[0, {"S": "R"}]],
         "layers": {"groups": [["Y1", false], ["Y2", true]], "order": true}, "damage": ["tree-kids", "fields", "labels", "layers"]})");
-    ExpectFacts(Merged({x, y, y}),
+    ExpectFacts({x, y, y},
                 {{"dests",
                   {"dest (x) -> X2@2", "dest (x-2) -> Y1@3", "dest (x-3) -> Y1@5", "dest (y) -> Y2@4",
                    "dest (y-3) -> Y2@6", "dest Y1@3 -> Y1@3", "dest Y1@5 -> Y1@5"}},

@@ -1,193 +1,185 @@
-// The merge on real files, checked with pdfinfo, pdftotext and qpdf.
+// The merge on real files, in-process and through varnello-merge as scripts meet it, checked with
+// pdftotext and qpdf: the order, unreadable inputs, an output that is an input or an existing file,
+// taken temporary names, writes that fail (a missing or read-only folder, a full disk), and
+// every other file kept as it was.
 
-#include "merge/MergeEngine.h"
-#include "tests/merge/PdfFixtures.h"
 #include "tests/merge/PdfTools.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
+#include <map>
+#include <unistd.h>
 
 namespace {
 
-const std::string kUnmergedHeading =
+namespace fs = std::filesystem;
+
+const std::string kUnmerged =
     "Following files could not be merged, probably because they are not valid PDF files:\r\n";
-const std::string kSavedWithErrors = "\r\nFile is saved but there are some errors.";
+const std::string kSaved = "File is successfully saved.";
+const std::string kErrors = "\r\nFile is saved but there are some errors.";
+const std::string kNotSaved = "\r\nNo file is saved.";
+const std::string kNotWritten = "\r\nCould not write merged file to:\r\n@";
+const std::string kNotReplaced =
+    "\r\nCould not replace existing file with merged file. Merged file is stored under:\r\n@";
 
-class MergeTest : public ::testing::Test {
-protected:
-    // A PDF whose pages read "<tag>1", "<tag>2", ...
-    std::string Pdf(const std::string& name, const std::string& tag, int pages, bool withOutline = false) {
-        std::vector<std::string> texts;
-        for (int i = 1; i <= pages; ++i) {
-            texts.push_back(tag + std::to_string(i));
-        }
-        const std::string path = m_folder.Path(name);
-        WritePdf(path, texts, withOutline);
-        return path;
-    }
-    std::vector<std::string> PageTexts(const std::string& pdf) {
-        std::vector<std::string> texts;
-        const int count = PageCount(pdf);
-        for (int i = 1; i <= count; ++i) {
-            texts.push_back(PageText(pdf, i));
-        }
-        return texts;
-    }
-    void ExpectSaved(const MergeRunResult& merge) {
-        EXPECT_EQ(merge.outcome, MergeSaved);
-        EXPECT_EQ(merge.title, "Varnello");
-        EXPECT_EQ(merge.report, "File is successfully saved.");
-    }
+// How a row runs: in-process, or the tool (exit code 0, 1 or 2, the report on its console with
+// "\n" line ends) with a prefix to its command line.
+const char* const kEngine = nullptr;
+const char* const kTool = "";
+// A full disk, staged with a file-size limit: the write fails part-way through.
+const char* const kDiskFull = "trap '' XFSZ; ulimit -f 8; ";
+// Root writes anywhere; the tool then runs without that privilege, as a user would.
+const char* const kAsUser = "setpriv --bounding-set=-dac_override,-dac_read_search "
+                            "--inh-caps=-dac_override,-dac_read_search ";
 
-    TempFolder m_folder;
+struct Case {
+    const char* run;   // kEngine, kTool or a prefix
+    const char* merge; // "INPUT... > OUTPUT", names in the folder
+    MergeOutcome outcome;
+    std::string report; // "@" stands for the folder
+    const char* result; // "FILE: the texts of its pages"; every other file must stay as it was
+    const char* made;   // files made before the merge
+    void (*change)(const std::string& path) = nullptr; // what happens to c.pdf after it was read
 };
 
-using Pages = std::vector<std::string>;
-
-TEST_F(MergeTest, InputsAreMergedInListOrder) {
-    const std::string a = Pdf("a.pdf", "A", 2);
-    const std::string b = Pdf("b.pdf", "B", 1);
-    const std::string c = Pdf("c.pdf", "C", 3);
-    const std::string d = m_folder.Path("d.pdf");
-    ExpectSaved(MergeRun({a, b, c}, d));
-    EXPECT_EQ(PageTexts(d), (Pages{"A1", "A2", "B1", "C1", "C2", "C3"}));
-    EXPECT_TRUE(QpdfCheckClean(d));
+// Inputs that change after they were read and before the write make it fail as any failed write
+// does: their bytes are never copied.
+void CutShort(const std::string& path) {
+    fs::resize_file(path, fs::file_size(path) - 40);
+}
+void OtherBytes(const std::string& path) {
+    std::string bytes = ReadBytes(path);
+    std::reverse(bytes.begin() + bytes.size() / 2, bytes.end());
+    WriteBytes(path, bytes);
+}
+void Deleted(const std::string& path) {
+    fs::remove(path);
+}
+void Rewritten(const std::string& path) {
+    WritePdf(path, {"X1"});
 }
 
-TEST_F(MergeTest, UnreadableFirstInputMakesTheNextOneTheBase) {
-    const std::string bad = m_folder.Path("bad.pdf");
-    WriteBytes(bad, "%PDF-1.4\nnothing else\n");
-    const std::string a = Pdf("a.pdf", "A", 1);
-    const std::string missing = m_folder.Path("gone.pdf");
-    const std::string b = Pdf("b.pdf", "B", 1);
-    const std::string d = m_folder.Path("d.pdf");
-    const MergeRunResult merge = MergeRun({bad, a, missing, b}, d);
-    EXPECT_EQ(merge.outcome, MergeSavedWithErrors);
-    EXPECT_EQ(merge.title, "Error");
-    EXPECT_EQ(merge.report, kUnmergedHeading + bad + "\r\n" + missing + "\r\n" + kSavedWithErrors);
-    EXPECT_EQ(PageTexts(d), (Pages{"A1", "B1"}));
-}
+const Case kCases[] = {
+    {kEngine, "a.pdf b.pdf c.pdf > d.pdf", MergeSaved, kSaved, "d.pdf: A1 A2 B1 C1 C2 C3", ""},
+    {kEngine, "bad.pdf a.pdf gone.pdf b.pdf > d.pdf", MergeSavedWithErrors,
+     kUnmerged + "@bad.pdf\r\n@gone.pdf\r\n" + kErrors, "d.pdf: A1 A2 B1", ""},
+    {kEngine, "empty.pdf gone.pdf > d.pdf", MergeNotSaved,
+     kUnmerged + "@empty.pdf\r\n@gone.pdf\r\n" + kNotSaved, "", ""},
+    {kEngine, " > d.pdf", MergeNotSaved, "", "", ""},
+    {kEngine, "a.pdf > ", MergeNotSaved, "", "", ""},
+    // However the first input's name is spelled, the document that still reads from it is never
+    // written over, and no temporary file is left behind; through a link the link itself gets
+    // the result, and the file it points at keeps its bytes.
+    {kEngine, "a.pdf b.pdf > a.pdf", MergeSaved, kSaved, "a.pdf: A1 A2 B1", ""},
+    {kEngine, "a.pdf b.pdf > sub/../a.pdf", MergeSaved, kSaved, "a.pdf: A1 A2 B1", ""},
+    {kEngine, "a.pdf b.pdf > ./a.pdf", MergeSaved, kSaved, "a.pdf: A1 A2 B1", ""},
+    {kEngine, "link.pdf b.pdf > link.pdf", MergeSaved, kSaved, "link.pdf: A1 A2 B1", ""},
+    {kEngine, "a.pdf b.pdf c.pdf > b.pdf", MergeSaved, kSaved, "b.pdf: A1 A2 B1 C1 C2 C3", ""},
+    {kEngine, "a.pdf b.pdf > a.pdf", MergeSaved, kSaved, "a.pdf: A1 A2 B1", "a.pdf.0.pdf a.pdf.1.pdf"},
+    // A folder cannot be replaced by a file: the result stays under the first free temporary name.
+    {kEngine, "a.pdf > dir.pdf", MergeSavedWithErrors, kNotReplaced + "dir.pdf.1.pdf" + kErrors,
+     "dir.pdf.1.pdf: A1 A2", "dir.pdf.0.pdf"},
+    {kEngine, "a.pdf b.pdf > missing/d.pdf", MergeNotSaved, kNotWritten + "missing/d.pdf" + kNotSaved, "",
+     ""},
+    {kTool, "a.pdf b.pdf > d.pdf", MergeSaved, kSaved, "d.pdf: A1 A2 B1", ""},
+    {kTool, "a.pdf bad.pdf > d.pdf", MergeSavedWithErrors, kUnmerged + "@bad.pdf\r\n" + kErrors,
+     "d.pdf: A1 A2", ""},
+    {kTool, "gone.pdf > d.pdf", MergeNotSaved, kUnmerged + "@gone.pdf\r\n" + kNotSaved, "", ""},
+    {kTool, " > d.pdf", MergeNotSaved, "Usage: varnello-merge OUTPUT INPUT...", "", ""},
+    // What was written is removed, and an existing output (here the first input) stays as it was.
+    {kDiskFull, "big.pdf big.pdf > d.pdf", MergeNotSaved, kNotWritten + "d.pdf" + kNotSaved, "", ""},
+    {kDiskFull, "big.pdf big.pdf > big.pdf", MergeNotSaved, kNotWritten + "big.pdf" + kNotSaved, "", ""},
+    {kAsUser, "locked/a.pdf b.pdf > locked/d.pdf", MergeNotSaved, kNotWritten + "locked/d.pdf" + kNotSaved,
+     "", ""},
+    {kAsUser, "locked/a.pdf b.pdf > locked/a.pdf", MergeNotSaved, kNotWritten + "locked/a.pdf" + kNotSaved,
+     "", ""},
+    {kEngine, "a.pdf c.pdf > d.pdf", MergeNotSaved, kNotWritten + "d.pdf" + kNotSaved, "", "", CutShort},
+    {kEngine, "a.pdf c.pdf > b.pdf", MergeNotSaved, kNotWritten + "b.pdf" + kNotSaved, "", "", OtherBytes},
+    {kEngine, "a.pdf b.pdf c.pdf > d.pdf", MergeNotSaved, kNotWritten + "d.pdf" + kNotSaved, "", "", Deleted},
+    {kEngine, "c.pdf a.pdf > b.pdf", MergeNotSaved, kNotWritten + "b.pdf" + kNotSaved, "", "", Rewritten},
+};
 
-TEST_F(MergeTest, NoReadableInputWritesNothingAndSaysSo) {
-    const std::string bad = m_folder.Path("bad.pdf");
-    WriteBytes(bad, "");
-    const std::string missing = m_folder.Path("missing.pdf");
-    const MergeRunResult merge = MergeRun({bad, missing}, m_folder.Path("d.pdf"));
-    EXPECT_EQ(merge.outcome, MergeNotSaved);
-    EXPECT_EQ(merge.title, "Error");
-    EXPECT_EQ(merge.report, kUnmergedHeading + bad + "\r\n" + missing + "\r\n" + "\r\nNo file is saved.");
-    EXPECT_EQ(m_folder.Entries(), (Pages{"bad.pdf"}));
-}
-
-TEST_F(MergeTest, NothingToMergeOrNoOutputDoesNothing) {
-    const std::string a = Pdf("a.pdf", "A", 1);
-    for (const MergeRunResult& merge : {MergeRun({}, m_folder.Path("d.pdf")), MergeRun({a}, "")}) {
-        EXPECT_EQ(merge.outcome, MergeNotSaved);
-        EXPECT_EQ(merge.title, "");
-        EXPECT_EQ(merge.report, "");
+// Every entry under the folder but `except`, with the bytes of each regular file.
+std::map<std::string, std::string> Files(const TempFolder& folder, const std::string& except) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder.Dir())) {
+        if (entry.path() != except) {
+            files[entry.path()] =
+                entry.is_symlink() || !entry.is_regular_file() ? "" : ReadBytes(entry.path());
+        }
     }
-    EXPECT_EQ(m_folder.Entries(), (Pages{"a.pdf"}));
+    return files;
 }
 
-// The first input is replaced by the merge; however its name is spelled, the document that
-// still reads from it is never written over, and no temporary file is left behind.
-TEST_F(MergeTest, OutputThatIsTheFirstInputIsReplacedSafely) {
-    std::filesystem::create_directory(m_folder.Path("sub"));
-    const std::string a = Pdf("a.pdf", "A", 2);
-    const std::string b = Pdf("b.pdf", "B", 1);
-    std::filesystem::create_symlink(a, m_folder.Path("link.pdf"));
-    const std::vector<std::string> spellings = {a, m_folder.Path("sub/../a.pdf"), m_folder.Path("./a.pdf")};
-    Pages expected = {"A1", "A2"};
-    for (const std::string& output : spellings) {
-        SCOPED_TRACE(output);
-        ExpectSaved(MergeRun({a, b}, output));
-        expected.push_back("B1");
-        EXPECT_EQ(PageTexts(a), expected);
-        EXPECT_TRUE(QpdfCheckClean(a));
-        EXPECT_EQ(m_folder.Entries(), (Pages{"a.pdf", "b.pdf", "link.pdf", "sub"}));
+TEST(MergeTest, EveryCaseWritesWhatItShouldAndKeepsEveryOtherFile) {
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(std::string(c.run ? c.run : "") + c.merge);
+        TempFolder folder;
+        WritePdf(folder.Path("a.pdf"), {"A1", "A2"});
+        WritePdf(folder.Path("b.pdf"), {"B1"});
+        WritePdf(folder.Path("c.pdf"), {"C1", "C2", "C3"});
+        WritePdf(folder.Path("big.pdf"), Lines(40, "a page of text to make the file larger than 8 KiB"));
+        WriteBytes(folder.Path("bad.pdf"), "%PDF-1.4\nnothing else\n");
+        WriteBytes(folder.Path("empty.pdf"), "");
+        fs::create_directories(folder.Path("sub"));
+        fs::create_directories(folder.Path("dir.pdf"));
+        WriteBytes(folder.Path("dir.pdf/inside"), "x");
+        fs::create_symlink(folder.Path("a.pdf"), folder.Path("link.pdf"));
+        fs::create_directories(folder.Path("locked"));
+        WritePdf(folder.Path("locked/a.pdf"), {"L1"});
+        fs::permissions(folder.Path("locked"), fs::perms::owner_read | fs::perms::owner_exec);
+        for (const std::string& name : Words(c.made)) {
+            WriteBytes(folder.Path(name), "made before");
+        }
+        const Lines result = Words(c.result);
+        const std::string pdf = result.empty() ? "" : folder.Path(result[0].substr(0, result[0].size() - 1));
+        const std::string changed = c.change ? folder.Path("c.pdf") : pdf;
+        std::map<std::string, std::string> files = Files(folder, pdf);
+        files.erase(changed);
+        std::string report = c.report;
+        for (size_t at = 0; (at = report.find('@', at)) != std::string::npos;) {
+            report.replace(at, 1, folder.Dir() + "/");
+        }
+
+        const Lines words = Words(c.merge);
+        const auto arrow = std::find(words.begin(), words.end(), ">");
+        const std::string output = arrow + 1 == words.end() ? "" : folder.Path(arrow[1]);
+        std::vector<std::string> inputs;
+        std::transform(words.begin(), arrow, std::back_inserter(inputs),
+                       [&](auto& name) { return folder.Path(name); });
+        if (!c.run) {
+            const MergeRunResult merge = MergeRun(inputs, output, [&] {
+                if (c.change) {
+                    c.change(changed);
+                }
+            });
+            EXPECT_EQ(merge.outcome, c.outcome);
+            EXPECT_EQ(merge.title, report.empty() ? "" : c.outcome == MergeSaved ? "Varnello" : "Error");
+            EXPECT_EQ(merge.report, report);
+        } else {
+            std::string command = (c.run == kAsUser && geteuid() != 0 ? "" : c.run) +
+                                  Quoted(VARNELLO_MERGE_EXE) + " " + Quoted(output);
+            for (const std::string& input : inputs) {
+                command += " " + Quoted(input);
+            }
+            const ToolResult tool = RunCommand(command, true);
+            EXPECT_EQ(tool.exitCode, c.outcome == MergeSaved ? 0 : c.outcome == MergeSavedWithErrors ? 1 : 2);
+            report.erase(std::remove(report.begin(), report.end(), '\r'), report.end());
+            EXPECT_EQ(tool.output, report + "\n");
+        }
+        fs::permissions(folder.Path("locked"), fs::perms::owner_all);
+        if (!pdf.empty()) {
+            EXPECT_EQ(TextOfPages(pdf), Lines(result.begin() + 1, result.end()));
+            EXPECT_TRUE(QpdfCheckClean(pdf));
+        }
+        std::map<std::string, std::string> after = Files(folder, pdf);
+        after.erase(changed);
+        EXPECT_TRUE(after == files) << "a file was changed, left behind or removed";
     }
-    // Through a link the link itself gets the result; the file it pointed at is left alone.
-    const std::string before = ReadBytes(a);
-    ExpectSaved(MergeRun({m_folder.Path("link.pdf"), b}, m_folder.Path("link.pdf")));
-    EXPECT_EQ(ReadBytes(a), before);
-    expected.push_back("B1");
-    EXPECT_EQ(PageTexts(m_folder.Path("link.pdf")), expected);
-}
-
-TEST_F(MergeTest, TakenTemporaryNamesAreSkippedAndKept) {
-    const std::string a = Pdf("a.pdf", "A", 1);
-    const std::string b = Pdf("b.pdf", "B", 1);
-    WriteBytes(m_folder.Path("a.pdf.0.pdf"), "keep 0");
-    WriteBytes(m_folder.Path("a.pdf.1.pdf"), "keep 1");
-    ExpectSaved(MergeRun({a, b}, a));
-    EXPECT_EQ(PageTexts(a), (Pages{"A1", "B1"}));
-    EXPECT_EQ(ReadBytes(m_folder.Path("a.pdf.0.pdf")), "keep 0");
-    EXPECT_EQ(ReadBytes(m_folder.Path("a.pdf.1.pdf")), "keep 1");
-    EXPECT_EQ(m_folder.Entries(), (Pages{"a.pdf", "a.pdf.0.pdf", "a.pdf.1.pdf", "b.pdf"}));
-}
-
-// A folder of the output's name cannot be replaced by a file: the merged file stays under the
-// first free temporary name, which the report gives.
-TEST_F(MergeTest, FailedReplacementKeepsTheResultUnderItsTemporaryName) {
-    const std::string a = Pdf("a.pdf", "A", 1);
-    const std::string out = m_folder.Path("out.pdf");
-    std::filesystem::create_directory(out);
-    WriteBytes(m_folder.Path("out.pdf/inside"), "x");
-    WriteBytes(m_folder.Path("out.pdf.0.pdf"), "taken");
-    const MergeRunResult merge = MergeRun({a}, out);
-    const std::string stored = m_folder.Path("out.pdf.1.pdf");
-    EXPECT_EQ(merge.outcome, MergeSavedWithErrors);
-    EXPECT_EQ(merge.title, "Error");
-    EXPECT_EQ(merge.report,
-              "\r\nCould not replace existing file with merged file. Merged file is stored under:\r\n" +
-                  stored + kSavedWithErrors);
-    EXPECT_EQ(PageTexts(stored), (Pages{"A1"}));
-    EXPECT_EQ(ReadBytes(m_folder.Path("out.pdf/inside")), "x");
-}
-
-TEST_F(MergeTest, OutputThatIsTheSecondInputGetsTheResult) {
-    const std::string a = Pdf("a.pdf", "A", 1);
-    const std::string b = Pdf("b.pdf", "B", 2);
-    const std::string c = Pdf("c.pdf", "C", 1);
-    ExpectSaved(MergeRun({a, b, c}, b));
-    EXPECT_EQ(PageTexts(b), (Pages{"A1", "B1", "B2", "C1"}));
-    EXPECT_EQ(m_folder.Entries(), (Pages{"a.pdf", "b.pdf", "c.pdf"}));
-}
-
-TEST_F(MergeTest, UnwritableOutputIsReportedAndTouchesNoInput) {
-    const std::string a = Pdf("a.pdf", "A", 1);
-    const std::string b = Pdf("b.pdf", "B", 1);
-    const std::string aBytes = ReadBytes(a);
-    const std::string bBytes = ReadBytes(b);
-    const std::string out = m_folder.Path("no such folder/d.pdf");
-    const MergeRunResult merge = MergeRun({a, b}, out);
-    EXPECT_EQ(merge.outcome, MergeNotSaved);
-    EXPECT_EQ(merge.title, "Error");
-    EXPECT_EQ(merge.report, "\r\nCould not write merged file to:\r\n" + out + "\r\nNo file is saved.");
-    EXPECT_EQ(ReadBytes(a), aBytes);
-    EXPECT_EQ(ReadBytes(b), bBytes);
-    EXPECT_EQ(m_folder.Entries(), (Pages{"a.pdf", "b.pdf"}));
-}
-
-TEST_F(MergeTest, OutlinesOfEveryInputAreKept) {
-    const std::string a = Pdf("a.pdf", "A", 2, true);
-    const std::string b = Pdf("b.pdf", "B", 1, true);
-    const std::string d = m_folder.Path("d.pdf");
-    ExpectSaved(MergeRun({a, b}, d));
-    EXPECT_EQ(OutlineTitles(d), "A1\nA2\nB1\n");
-    EXPECT_TRUE(QpdfCheckClean(d));
-}
-
-TEST_F(MergeTest, OwnerPasswordInputsAreMergedReadable) {
-    const std::string plain = Pdf("plain.pdf", "P", 1);
-    const std::string rc4 = m_folder.Path("rc4.pdf");
-    const std::string aes = m_folder.Path("aes.pdf");
-    QpdfEncrypt(Pdf("r.pdf", "R", 1), rc4, "", 40);
-    QpdfEncrypt(Pdf("s.pdf", "S", 1), aes, "", 256);
-    const std::string d = m_folder.Path("d.pdf");
-    ExpectSaved(MergeRun({rc4, plain, aes}, d));
-    EXPECT_EQ(PageTexts(d), (Pages{"R1", "P1", "S1"}));
 }
 
 } // namespace

@@ -7,30 +7,20 @@
 #include <map>
 #include <random>
 #include <sstream>
-#include <stdexcept>
 
 namespace fs = std::filesystem;
 using namespace PoDoFo;
 
 TempFolder::TempFolder() {
     std::random_device random;
-    for (int attempt = 0; attempt < 100 && m_dir.empty(); ++attempt) {
+    while (m_dir.empty()) {
         const fs::path dir = fs::temp_directory_path() / ("varnello-merge-" + std::to_string(random()));
-        if (fs::create_directory(dir)) {
-            m_dir = dir.string();
-        }
-    }
-    if (m_dir.empty()) {
-        throw std::runtime_error("no temporary folder");
+        m_dir = fs::create_directory(dir) ? dir.string() : "";
     }
 }
 
 TempFolder::~TempFolder() {
     std::error_code ignored;
-    // A test may have left a folder without write access behind.
-    for (const auto& entry : fs::recursive_directory_iterator(m_dir, ignored)) {
-        fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-    }
     fs::remove_all(m_dir, ignored);
 }
 
@@ -39,8 +29,8 @@ std::string TempFolder::Path(const std::string& name) const {
     return m_dir + static_cast<char>(fs::path::preferred_separator) + name;
 }
 
-std::vector<std::string> TempFolder::Entries() const {
-    std::vector<std::string> names;
+Lines TempFolder::Entries() const {
+    Lines names;
     for (const auto& entry : fs::directory_iterator(m_dir)) {
         names.push_back(entry.path().filename().string());
     }
@@ -50,7 +40,9 @@ std::vector<std::string> TempFolder::Entries() const {
 
 namespace {
 
-void AddPages(PdfMemDocument& document, const std::vector<std::string>& pageTexts, bool withOutline) {
+void WriteDocument(const std::string& path, const std::vector<std::string>& pageTexts, bool withOutline,
+                   const std::function<void(PdfMemDocument&)>& beforeWrite = nullptr) {
+    PdfMemDocument document;
     PdfFont* font = document.CreateFont("Helvetica");
     PdfOutlineItem* last = nullptr;
     for (const std::string& text : pageTexts) {
@@ -60,31 +52,31 @@ void AddPages(PdfMemDocument& document, const std::vector<std::string>& pageText
         painter.SetFont(font);
         painter.DrawText(56, 700, text.c_str());
         painter.FinishPage();
-        if (!withOutline) {
-            continue;
+        if (withOutline) {
+            const PdfString title(text.c_str());
+            last = last ? last->CreateNext(title, PdfDestination(page))
+                        : document.GetOutlines()->CreateRoot(title);
+            last->SetDestination(PdfDestination(page));
         }
-        const PdfString title(text.c_str());
-        last =
-            last ? last->CreateNext(title, PdfDestination(page)) : document.GetOutlines()->CreateRoot(title);
-        last->SetDestination(PdfDestination(page));
     }
+    if (beforeWrite) {
+        beforeWrite(document);
+    }
+    document.Write(path.c_str());
 }
 
 } // namespace
 
 void WritePdf(const std::string& path, const std::vector<std::string>& pageTexts, bool withOutline) {
-    PdfMemDocument document;
-    AddPages(document, pageTexts, withOutline);
-    document.Write(path.c_str());
+    WriteDocument(path, pageTexts, withOutline);
 }
 
 void WriteEncryptedPdf(const std::string& path, const std::string& text, const std::string& userPassword,
                        PdfEncrypt::EPdfEncryptAlgorithm algorithm, PdfEncrypt::EPdfKeyLength keyLength) {
-    PdfMemDocument document;
-    AddPages(document, {text}, false);
-    document.SetEncrypted(userPassword, "owner-secret", PdfEncrypt::ePdfPermissions_Print, algorithm,
-                          keyLength);
-    document.Write(path.c_str());
+    WriteDocument(path, {text}, false, [&](PdfMemDocument& document) {
+        document.SetEncrypted(userPassword, "owner-secret", PdfEncrypt::ePdfPermissions_Print, algorithm,
+                              keyLength);
+    });
 }
 
 RawPdf& RawPdf::Add(int number, const std::string& body, const std::string& stream, int header) {
@@ -148,26 +140,38 @@ std::string ReadBytes(const std::string& path) {
     return content.str();
 }
 
-int PageCountByPoDoFo(const std::string& path) {
-    PdfMemDocument document(path.c_str(), false);
-    return document.GetPageCount();
-}
+namespace {
 
-PathList::PathList(const std::vector<std::string>& names) : m_list(new ZuvVector<ZuvAnsi2*>()) {
-    for (const std::string& name : names) {
-        m_list->Append(new ZuvAnsi2(name.c_str()));
+// A name list as the window hands it over: it owns its strings, and DestroyOwning deletes it.
+struct PathList {
+    explicit PathList(const std::vector<std::string>& names) : list(*new ZuvVector<ZuvAnsi2*>()) {
+        for (const std::string& name : names) {
+            list.Append(new ZuvAnsi2(name.c_str()));
+        }
     }
-}
+    ~PathList() { list.DestroyOwning(); }
+    ZuvVector<ZuvAnsi2*>& list;
+};
 
-PathList::~PathList() {
-    m_list->DestroyOwning();
-}
+} // namespace
 
 MergeRunResult MergeRun(const std::vector<std::string>& inputs, const std::string& output,
                         const std::function<void()>& beforeWrite) {
     PathList list(inputs);
     ZuvAnsi2 title;
     ZuvAnsi2 report;
-    const MergeOutcome outcome = MergeFiles(list.Get(), output.c_str(), title, report, beforeWrite);
+    const MergeOutcome outcome = MergeFiles(list.list, output.c_str(), title, report, beforeWrite);
     return {outcome, title.Text(), report.Text()};
+}
+
+IntakeRunResult IntakeRun(const std::vector<std::string>& candidates) {
+    PathList list(candidates);
+    ZuvVector<ZuvAnsi2*> accepted;
+    ZuvAnsi2 title;
+    ZuvAnsi2 report;
+    IntakeRunResult run{ValidateFiles(list.list, accepted, title, report), {}, title.Text(), report.Text()};
+    for (uint32_t i = 0; i < accepted.Count(); ++i) {
+        run.accepted.push_back(accepted[i]->Text());
+    }
+    return run;
 }

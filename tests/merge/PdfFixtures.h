@@ -1,14 +1,18 @@
 #pragma once
-// Real files for the merge engine's tests, written with PoDoFo in a folder of their own.
+// Real files for the merge engine's tests, written with PoDoFo in a folder of their own, and the
+// engine run on them.
 
 #include "foundation/ZuvAnsi.h"
 #include "foundation/ZuvVector.h"
+#include "merge/Intake.h"
 #include "merge/MergeEngine.h"
 
 #include <podofo/podofo.h>
 
 #include <string>
 #include <vector>
+
+using Lines = std::vector<std::string>;
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempFolder {
@@ -22,7 +26,7 @@ public:
     // The full name of an entry of the folder.
     std::string Path(const std::string& name) const;
     // The names in the folder, sorted.
-    std::vector<std::string> Entries() const;
+    Lines Entries() const;
 
 private:
     std::string m_dir;
@@ -66,24 +70,7 @@ private:
 void WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);
 
-// The page count as PoDoFo reads it back, for checks where the poppler tools are not at hand.
-int PageCountByPoDoFo(const std::string& path);
-
-// A path list as the window hands it over; it owns its strings.
-class PathList {
-public:
-    explicit PathList(const std::vector<std::string>& names = {});
-    ~PathList();
-    PathList(const PathList&) = delete;
-    PathList& operator=(const PathList&) = delete;
-
-    ZuvVector<ZuvAnsi2*>& Get() { return *m_list; }
-
-private:
-    ZuvVector<ZuvAnsi2*>* m_list;
-};
-
-// One run of the merge engine, with its texts.
+// One run of the merge engine, or of the intake, on a list of names, with its texts.
 struct MergeRunResult {
     MergeOutcome outcome;
     std::string title;
@@ -91,3 +78,10 @@ struct MergeRunResult {
 };
 MergeRunResult MergeRun(const std::vector<std::string>& inputs, const std::string& output,
                         const std::function<void()>& beforeWrite = nullptr);
+struct IntakeRunResult {
+    IntakeResult result;
+    Lines accepted;
+    std::string title;
+    std::string report;
+};
+IntakeRunResult IntakeRun(const std::vector<std::string>& candidates);

@@ -1,9 +1,9 @@
 #include "tests/merge/PdfTools.h"
 
-#include "tests/merge/PdfFixtures.h"
+#include <gtest/gtest.h>
 
-#include <cstdio>
-#include <set>
+#include <iterator>
+#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 
@@ -23,8 +23,7 @@ ToolResult RunCommand(const std::string& command, bool withStderr) {
     }
     ToolResult result{0, {}};
     char chunk[4096];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0) {
+    for (size_t n; (n = fread(chunk, 1, sizeof chunk, pipe)) > 0;) {
         result.output.append(chunk, n);
     }
     const int status = pclose(pipe);
@@ -32,14 +31,37 @@ ToolResult RunCommand(const std::string& command, bool withStderr) {
     return result;
 }
 
+Lines SplitLines(const std::string& text) {
+    Lines lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+Lines Words(const std::string& text) {
+    std::istringstream in(text);
+    return Lines(std::istream_iterator<std::string>(in), std::istream_iterator<std::string>());
+}
+
+Lines RunPython(const std::string& script, const std::string& arguments) {
+    const ToolResult run = RunCommand(
+        "/usr/bin/python3 " + Quoted(std::string(VARNELLO_MERGE_TESTS_DIR "/") + script) + " " + arguments,
+        true);
+    Lines lines = SplitLines(run.output);
+    if (run.exitCode != 0) {
+        lines.push_back(script + " failed");
+    }
+    return lines;
+}
+
 namespace {
 
 std::string Trimmed(const std::string& text) {
     const size_t first = text.find_first_not_of(" \t\r\n\f");
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t\r\n\f") - first + 1);
+    return first == std::string::npos ? std::string()
+                                      : text.substr(first, text.find_last_not_of(" \t\r\n\f") - first + 1);
 }
 
 } // namespace
@@ -47,10 +69,7 @@ std::string Trimmed(const std::string& text) {
 int PageCount(const std::string& pdf) {
     const ToolResult info = RunCommand("pdfinfo " + Quoted(pdf));
     const size_t at = info.output.find("Pages:");
-    if (info.exitCode != 0 || at == std::string::npos) {
-        return -1;
-    }
-    return std::stoi(info.output.substr(at + 6));
+    return info.exitCode != 0 || at == std::string::npos ? -1 : std::stoi(info.output.substr(at + 6));
 }
 
 std::string PageText(const std::string& pdf, int page) {
@@ -58,49 +77,37 @@ std::string PageText(const std::string& pdf, int page) {
     return Trimmed(RunCommand("pdftotext -f " + n + " -l " + n + " " + Quoted(pdf) + " -").output);
 }
 
+Lines TextOfPages(const std::string& pdf) {
+    // pdftotext ends every page with a form feed.
+    const std::string text = RunCommand("pdftotext " + Quoted(pdf) + " -").output;
+    Lines pages;
+    for (size_t start = 0, end; (end = text.find('\f', start)) != std::string::npos; start = end + 1) {
+        pages.push_back(Trimmed(text.substr(start, end - start)));
+    }
+    return pages;
+}
+
 bool QpdfCheckClean(const std::string& pdf) {
     return RunCommand("qpdf --check " + Quoted(pdf)).exitCode == 0;
 }
 
-bool EveryObjectNumberOnce(const std::string& pdf) {
-    // Every "N G obj" at the start of a line, as writers put them.
-    const std::string bytes = ReadBytes(pdf);
-    std::set<std::string> seen;
-    for (size_t at = bytes.find(" obj"); at != std::string::npos; at = bytes.find(" obj", at + 1)) {
-        size_t start = bytes.rfind('\n', at);
-        start = start == std::string::npos ? 0 : start + 1;
-        const std::string head = bytes.substr(start, at - start);
-        const size_t space = head.find(' ');
-        if (space == std::string::npos || head.find_first_not_of("0123456789 ") != std::string::npos ||
-            head.find(' ', space + 1) != std::string::npos || space == 0 || space + 1 == head.size()) {
-            continue;
-        }
-        if (!seen.insert(head.substr(0, space)).second) {
-            return false;
-        }
-    }
-    return !seen.empty();
-}
-
-std::string OutlineTitles(const std::string& pdf) {
-    // qpdf's JSON has one "title" member per outline item, in document order.
-    const std::string json = RunCommand("qpdf --json=2 --json-key=outlines " + Quoted(pdf)).output;
-    std::string titles;
-    const std::string key = "\"title\": \"";
-    for (size_t at = json.find(key); at != std::string::npos; at = json.find(key, at + 1)) {
-        const size_t start = at + key.size();
-        titles += json.substr(start, json.find('"', start) - start) + "\n";
-    }
-    return titles;
+std::string ExpectMerged(const std::vector<std::string>& inputs, const std::string& output,
+                         const std::string& report) {
+    EXPECT_EQ(MergeRun(inputs, output).report, report);
+    EXPECT_TRUE(QpdfCheckClean(output)) << RunCommand("qpdf --check " + Quoted(output), true).output;
+    return output;
 }
 
 void QpdfEncrypt(const std::string& in, const std::string& out, const std::string& userPassword, int bits,
                  bool aes) {
-    std::string options = bits == 128 ? (aes ? " --use-aes=y" : " --use-aes=n") : "";
-    const std::string command = "qpdf --allow-weak-crypto --encrypt " + Quoted(userPassword) +
-                                " owner-secret " + std::to_string(bits) + options + " -- " + Quoted(in) +
-                                " " + Quoted(out);
-    if (RunCommand(command).exitCode != 0) {
+    const std::string options = bits == 128 ? (aes ? " --use-aes=y" : " --use-aes=n") : "";
+    if (RunCommand("qpdf --allow-weak-crypto --encrypt " + Quoted(userPassword) + " owner-secret " +
+                   std::to_string(bits) + options + " -- " + Quoted(in) + " " + Quoted(out))
+            .exitCode != 0) {
         throw std::runtime_error("qpdf could not encrypt " + in);
     }
+}
+
+void WriteRaw(const std::string& path, const RawPdf& pdf) {
+    WriteBytes(path, pdf.Bytes());
 }

@@ -1,6 +1,8 @@
 #pragma once
-// Checks of real files with the command-line tools (qpdf, pdfinfo, pdftotext) and a runner for
-// varnello-merge: native only.
+// The command-line readers of this machine (qpdf, poppler, pikepdf through /usr/bin/python3) on
+// real files, and the shell that runs them and varnello-merge: native only.
+
+#include "tests/merge/PdfFixtures.h"
 
 #include <string>
 
@@ -13,16 +15,23 @@ struct ToolResult {
 std::string Quoted(const std::string& text);
 // Runs a shell command and collects its output.
 ToolResult RunCommand(const std::string& command, bool withStderr = false);
+// The output of a Python script of this folder, run by Debian's Python with pikepdf, line by line.
+Lines RunPython(const std::string& script, const std::string& arguments);
+Lines SplitLines(const std::string& text);
+// The words of a text, as a row of a test table lists names.
+Lines Words(const std::string& text);
 
 int PageCount(const std::string& pdf);
-// The text of page n (from 1), without surrounding white space.
+// The text of page n (from 1), or of every page, without surrounding white space.
 std::string PageText(const std::string& pdf, int page);
+Lines TextOfPages(const std::string& pdf);
 // True when qpdf --check finds nothing wrong.
 bool QpdfCheckClean(const std::string& pdf);
-// True when no object number has two "N G obj" headers in the file.
-bool EveryObjectNumberOnce(const std::string& pdf);
-// The outline titles in document order, one per line.
-std::string OutlineTitles(const std::string& pdf);
+// Merges and expects the report, and a file that qpdf finds sound; returns the output.
+std::string ExpectMerged(const std::vector<std::string>& inputs, const std::string& output,
+                         const std::string& report = "File is successfully saved.");
 // qpdf --encrypt with the given passwords and key length (40, 128 or 256); 128 picks RC4 or AES.
 void QpdfEncrypt(const std::string& in, const std::string& out, const std::string& userPassword, int bits,
                  bool aes = false);
+// Writes the file that `pdf` describes.
+void WriteRaw(const std::string& path, const RawPdf& pdf);

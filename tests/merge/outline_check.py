@@ -5,7 +5,13 @@ with the tree (/Parent, /Prev, /Next, /First, /Last, /Count, an item reached twi
 starting with "ERROR". The walk is iterative, so deep and wide outlines are fine.
 
 usage: outline_check.py FILE
+       outline_check.py make FILE TAG PAGES ITEMS
+
+The second form writes a file of PAGES pages showing TAG1, TAG2, ... with the outline ITEMS, a
+JSON list of [title, depth, page, open] in document order, linked and counted as a careful
+writer does.
 """
+import json
 import sys
 
 import pikepdf
@@ -87,5 +93,39 @@ def main(path):
     print("\n".join(lines + errors))
 
 
+def make(path, tag, pages, items):
+    pdf = pikepdf.new()
+    font = pdf.make_indirect(pikepdf.Dictionary(Type=pikepdf.Name.Font, Subtype=pikepdf.Name.Type1,
+                                                BaseFont=pikepdf.Name.Helvetica))
+    for n in range(1, pages + 1):
+        pdf.add_blank_page(page_size=(300, 300))
+        pdf.pages[-1].Resources = pikepdf.Dictionary(Font=pikepdf.Dictionary(F1=font))
+        pdf.pages[-1].Contents = pdf.make_stream(f"BT /F1 24 Tf 20 20 Td ({tag}{n}) Tj ET".encode())
+    root = pdf.make_indirect(pikepdf.Dictionary(Type=pikepdf.Name.Outlines))
+    nodes, kids, chain = [], {id(root): []}, [root]
+    for title, depth, page, is_open in items:
+        del chain[depth + 1:]
+        item = pdf.make_indirect(pikepdf.Dictionary(Title=title, Parent=chain[-1],
+                                                    Dest=[pdf.pages[page - 1].obj, pikepdf.Name.Fit]))
+        kids[id(chain[-1])].append(item)
+        kids[id(item)] = []
+        nodes.append((item, is_open))
+        chain.append(item)
+    visible = {}
+    for node, is_open in reversed([(root, True)] + nodes):  # children before their parents
+        siblings = kids[id(node)]
+        visible[id(node)] = sum(1 + (visible[id(kid)] if int(kid.get("/Count", 0)) > 0 else 0) for kid in siblings)
+        if siblings:
+            node.First, node.Last = siblings[0], siblings[-1]
+            node.Count = visible[id(node)] if is_open else -visible[id(node)]
+        for before, after in zip(siblings, siblings[1:]):
+            before.Next, after.Prev = after, before
+    pdf.Root.Outlines = root
+    pdf.save(path)
+
+
 if __name__ == "__main__":
-    main(sys.argv[1])
+    if sys.argv[1] == "make":
+        make(sys.argv[2], sys.argv[3], int(sys.argv[4]), json.loads(sys.argv[5]))
+    else:
+        main(sys.argv[1])

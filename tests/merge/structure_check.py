@@ -2,6 +2,11 @@
 """Prints the logical structure of a PDF as a reader meets it, and every fault found in it.
 
     /usr/bin/python3 structure_check.py FILE...
+    /usr/bin/python3 structure_check.py --merge[-without-struct-text] MERGED INPUT...
+
+The second form prints nothing when MERGED reads as its INPUTs one after the other under one
+Document element (see expected_merge), as the walk below and poppler (pdfinfo -struct-text,
+pdftotext) read them, and one line per difference otherwise.
 
 For each file: a line "file=" and its name, then "lang=" and the catalog's /Lang; then "tagged" when the file has a
 structure tree, followed by the /MarkInfo flags Suspects and UserProperties that are set. Then one line per structure element, in document order, indented two spaces a
@@ -17,6 +22,8 @@ the element that holds its content, or the other way round; content on a page ou
 an /ID missing from /IDTree or used twice; a namespace missing from /Namespaces; a /Headers entry that does not name a TH of the same
 table; /ParentTreeNextKey not past every key; a structure without /MarkInfo /Marked true.
 """
+import re
+import subprocess
 import sys
 
 import pikepdf
@@ -241,25 +248,100 @@ class Structure:
 
 
 def check(path):
+    """The file's reading as print_reading prints it: lang, tagged (None or the /MarkInfo flags),
+    element lines and faults."""
     pdf = pikepdf.open(path)
-    catalog_lang = str(pdf.Root.get("/Lang", ""))
-    print(f"file={path}\nlang={catalog_lang}")
+    reading = {"lang": str(pdf.Root.get("/Lang", "")), "tagged": None, "elements": [], "errors": []}
     root = pdf.Root.get("/StructTreeRoot")
     if root is None:
-        return
+        return reading
     mark_info = pdf.Root.get("/MarkInfo", {})
-    print(" ".join(["tagged"] + [flag for flag in ("Suspects", "UserProperties") if mark_info.get("/" + flag)]))
-    errors = []
-    structure = Structure(pdf, root, errors)
-    structure.walk(catalog_lang)
+    reading["tagged"] = [flag for flag in ("Suspects", "UserProperties") if mark_info.get("/" + flag)]
+    structure = Structure(pdf, root, reading["errors"])
+    structure.walk(reading["lang"])
     structure.check_parent_tree()
     structure.check_ids()
     if not mark_info.get("/Marked", False):
-        errors.append("ERROR /MarkInfo /Marked is not true")
-    for line in structure.lines + errors:
+        reading["errors"].append("ERROR /MarkInfo /Marked is not true")
+    reading["elements"] = structure.lines
+    return reading
+
+
+def print_reading(path):
+    reading = check(path)
+    print(f"file={path}\nlang={reading['lang']}")
+    if reading["tagged"] is not None:
+        print(" ".join(["tagged"] + reading["tagged"]))
+    for line in reading["elements"] + reading["errors"]:
         print(line)
 
 
+def read_with_poppler(path, reading):
+    """Adds poppler's structure text (without IDs, /Headers and object numbers, which a merge
+    changes) and the text of each page."""
+    def run(*command):
+        return subprocess.run(command, capture_output=True, text=True).stdout
+    changing = re.compile(r"^ *(/Headers |Object [0-9]+ [0-9]+$)")
+    reading["struct_text"] = [re.sub(r" <[^>]*>", "", line)
+                              for line in run("pdfinfo", "-struct-text", path).splitlines()
+                              if not changing.search(line)]
+    reading["pages"] = [page.strip() for page in run("pdftotext", path, "-").split("\f")[:-1]]
+    if not reading["pages"] or (not reading["struct_text"]) == (reading["tagged"] is not None):
+        reading["errors"].append(f"ERROR poppler did not read {path}")
+    return reading
+
+
+def expected_merge(inputs):
+    """How a merge of the inputs reads: one Document, in the first input's language, holding each
+    input in order: its top element, a Part around its top elements when it has several, or a
+    NonStruct over the pages of an untagged input, whose text is read in place."""
+    lang = inputs[0]["lang"]
+    tagged = [read["tagged"] for read in inputs if read["tagged"] is not None]
+    merged = {"lang": lang, "elements": [], "struct_text": [], "errors": [],
+              "pages": [page for read in inputs for page in read["pages"]],
+              "tagged": None if not tagged else
+              [flag for flag in ("Suspects", "UserProperties") if any(flag in flags for flags in tagged)]}
+    if merged["tagged"] is None:
+        return merged
+    merged["elements"].append(f"Document[{lang}]")
+    merged["struct_text"].append("Document")
+    for read in inputs:
+        if read["tagged"] is None:
+            merged["struct_text"] += ["  NonStruct"] + [f'    "{page}"' for page in read["pages"]]
+            merged["elements"].append(f"  NonStruct[{read['lang']}] " + ",".join("mc" for _ in read["pages"]))
+            continue
+        tops = sum(1 for line in read["elements"] if not line.startswith(" "))
+        indent = "    " if tops > 1 else "  "
+        if tops > 1:
+            merged["elements"].append(f"  Part[{lang}]")
+            merged["struct_text"].append("  Part")
+        merged["elements"] += [indent + line for line in read["elements"]]
+        merged["struct_text"] += [indent + line for line in read["struct_text"]]
+    return merged
+
+
+def differences(merged_path, input_paths, with_struct_text):
+    """What in the merged file differs from how the merge of the inputs must read, one entry per
+    difference; every fault found in the merged file is one. Poppler's structure text is compared
+    only with_struct_text (poppler reads a broken input its own way)."""
+    merged = read_with_poppler(merged_path, check(merged_path))
+    expected = expected_merge([read_with_poppler(path, check(path)) for path in input_paths])
+    found = list(merged["errors"])
+    for key in ("lang", "tagged", "elements", "pages") + (("struct_text",) if with_struct_text else ()):
+        got, want = merged[key], expected[key]
+        if got != want and isinstance(got, list) and isinstance(want, list):
+            at = next((i for i, (a, b) in enumerate(zip(got, want)) if a != b), min(len(got), len(want)))
+            got, want = got[at:at + 1], want[at:at + 1]
+            key = f"{key} line {at + 1}"
+        if got != want:
+            found.append(f"{key}: {got!r} instead of {want!r}")
+    return found
+
+
 if __name__ == "__main__":
-    for path in sys.argv[1:]:
-        check(path)
+    if sys.argv[1:2] == ["--merge"] or sys.argv[1:2] == ["--merge-without-struct-text"]:
+        for line in differences(sys.argv[2], sys.argv[3:], sys.argv[1] == "--merge"):
+            print(line)
+    else:
+        for path in sys.argv[1:]:
+            print_reading(path)
