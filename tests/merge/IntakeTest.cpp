@@ -15,8 +15,8 @@ const std::string kHeading =
 
 TEST(IntakeTest, OnlyFilesThatOpenEnterTheListInBatchOrder) {
     TempFolder folder;
+    std::filesystem::create_directories(folder.Path("dossier"));
     for (const char* name : {"a.pdf", "b.pdf", "c.pdf", "dossier/r\xc3\xa9sum\xc3\xa9_final.pdf"}) {
-        std::filesystem::create_directories(folder.Path("dossier"));
         WritePdf(folder.Path(name), {name});
     }
     const std::string whole = ReadBytes(folder.Path("a.pdf"));
@@ -28,9 +28,7 @@ TEST(IntakeTest, OnlyFilesThatOpenEnterTheListInBatchOrder) {
     WriteBytes(folder.Path("truncated.pdf"), whole.substr(0, whole.size() / 2));
     WriteBytes(folder.Path("noise.pdf"), noise);
     WriteBytes(folder.Path("page.pdf"), "<!DOCTYPE html>\n<html><body><p>Not found</p></body></html>\n");
-    WriteRaw(
-        folder.Path("no-pages.pdf"),
-        RawPdf().Add(1, "<< /Type /Catalog /Pages 2 0 R >>").Add(2, "<< /Type /Pages /Kids [] /Count 0 >>"));
+    WritePdf(folder.Path("no-pages.pdf"), {});
     QpdfEncrypt(folder.Path("a.pdf"), folder.Path("user-password.pdf"), "user-secret", 256);
     QpdfEncrypt(folder.Path("a.pdf"), folder.Path("rc4-40.pdf"), "", 40);
     QpdfEncrypt(folder.Path("a.pdf"), folder.Path("rc4-128.pdf"), "", 128);
@@ -60,13 +58,13 @@ TEST(IntakeTest, OnlyFilesThatOpenEnterTheListInBatchOrder) {
                 accepted.push_back(paths.back());
             }
         }
-        const IntakeRunResult intake = IntakeRun(paths);
+        const RunResult intake = IntakeRun(paths);
         EXPECT_EQ(intake.result, IntakeDone);
         EXPECT_EQ(intake.accepted, accepted);
         EXPECT_EQ(intake.title, "Error");
         EXPECT_EQ(intake.report, report);
     }
-    const IntakeRunResult empty = IntakeRun({});
+    const RunResult empty = IntakeRun({});
     EXPECT_EQ(empty.result, IntakeEmpty);
     EXPECT_EQ(empty.title + empty.report, "");
 }
@@ -92,7 +90,7 @@ TEST(IntakeTest, ManyRefusedNamesKeepTheReportBounded) {
             }
         }
         names.push_back(valid);
-        const IntakeRunResult intake = IntakeRun(names);
+        const RunResult intake = IntakeRun(names);
         EXPECT_EQ(intake.accepted, Lines{valid});
         EXPECT_EQ(intake.report, report + "And " + std::to_string(count - listed) + " more file" +
                                      (count - listed > 1 ? "s" : "") + " could not be added.\r\n");

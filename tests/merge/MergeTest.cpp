@@ -152,12 +152,12 @@ TEST(MergeTest, EveryCaseWritesWhatItShouldAndKeepsEveryOtherFile) {
         std::transform(words.begin(), arrow, std::back_inserter(inputs),
                        [&](auto& name) { return folder.Path(name); });
         if (!c.run) {
-            const MergeRunResult merge = MergeRun(inputs, output, [&] {
+            const RunResult merge = MergeRun(inputs, output, [&] {
                 if (c.change) {
                     c.change(changed);
                 }
             });
-            EXPECT_EQ(merge.outcome, c.outcome);
+            EXPECT_EQ(merge.result, c.outcome);
             EXPECT_EQ(merge.title, report.empty() ? "" : c.outcome == MergeSaved ? "Varnello" : "Error");
             EXPECT_EQ(merge.report, report);
         } else {

@@ -9,7 +9,6 @@
 #include <sstream>
 
 namespace fs = std::filesystem;
-using namespace PoDoFo;
 
 TempFolder::TempFolder() {
     std::random_device random;
@@ -36,47 +35,6 @@ Lines TempFolder::Entries() const {
     }
     std::sort(names.begin(), names.end());
     return names;
-}
-
-namespace {
-
-void WriteDocument(const std::string& path, const std::vector<std::string>& pageTexts, bool withOutline,
-                   const std::function<void(PdfMemDocument&)>& beforeWrite = nullptr) {
-    PdfMemDocument document;
-    PdfFont* font = document.CreateFont("Helvetica");
-    PdfOutlineItem* last = nullptr;
-    for (const std::string& text : pageTexts) {
-        PdfPage* page = document.CreatePage(PdfPage::CreateStandardPageSize(ePdfPageSize_A4));
-        PdfPainter painter;
-        painter.SetPage(page);
-        painter.SetFont(font);
-        painter.DrawText(56, 700, text.c_str());
-        painter.FinishPage();
-        if (withOutline) {
-            const PdfString title(text.c_str());
-            last = last ? last->CreateNext(title, PdfDestination(page))
-                        : document.GetOutlines()->CreateRoot(title);
-            last->SetDestination(PdfDestination(page));
-        }
-    }
-    if (beforeWrite) {
-        beforeWrite(document);
-    }
-    document.Write(path.c_str());
-}
-
-} // namespace
-
-void WritePdf(const std::string& path, const std::vector<std::string>& pageTexts, bool withOutline) {
-    WriteDocument(path, pageTexts, withOutline);
-}
-
-void WriteEncryptedPdf(const std::string& path, const std::string& text, const std::string& userPassword,
-                       PdfEncrypt::EPdfEncryptAlgorithm algorithm, PdfEncrypt::EPdfKeyLength keyLength) {
-    WriteDocument(path, {text}, false, [&](PdfMemDocument& document) {
-        document.SetEncrypted(userPassword, "owner-secret", PdfEncrypt::ePdfPermissions_Print, algorithm,
-                              keyLength);
-    });
 }
 
 RawPdf& RawPdf::Add(int number, const std::string& body, const std::string& stream, int header) {
@@ -125,6 +83,25 @@ std::string RawPdf::Bytes() const {
     return out;
 }
 
+RawPdf FlatPdf(const std::vector<std::string>& texts, const std::string& catalogExtra) {
+    RawPdf pdf;
+    std::string kids;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        kids += std::to_string(3 + i) + " 0 R ";
+    }
+    pdf.Add(1, "<< /Type /Catalog /Pages 2 0 R " + catalogExtra + " >>");
+    pdf.Add(2, "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(texts.size()) +
+                   " /MediaBox [0 0 300 300] >>");
+    for (size_t i = 0; i < texts.size(); ++i) {
+        pdf.Page(static_cast<int>(3 + i), 2, texts[i]);
+    }
+    return pdf;
+}
+
+void WritePdf(const std::string& path, const std::vector<std::string>& texts) {
+    WriteBytes(path, FlatPdf(texts).Bytes());
+}
+
 void WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
@@ -155,21 +132,22 @@ struct PathList {
 
 } // namespace
 
-MergeRunResult MergeRun(const std::vector<std::string>& inputs, const std::string& output,
-                        const std::function<void()>& beforeWrite) {
+RunResult MergeRun(const std::vector<std::string>& inputs, const std::string& output,
+                   const std::function<void()>& beforeWrite) {
     PathList list(inputs);
     ZuvAnsi2 title;
     ZuvAnsi2 report;
     const MergeOutcome outcome = MergeFiles(list.list, output.c_str(), title, report, beforeWrite);
-    return {outcome, title.Text(), report.Text()};
+    return {outcome, title.Text(), report.Text(), {}};
 }
 
-IntakeRunResult IntakeRun(const std::vector<std::string>& candidates) {
+RunResult IntakeRun(const std::vector<std::string>& candidates) {
     PathList list(candidates);
     ZuvVector<ZuvAnsi2*> accepted;
     ZuvAnsi2 title;
     ZuvAnsi2 report;
-    IntakeRunResult run{ValidateFiles(list.list, accepted, title, report), {}, title.Text(), report.Text()};
+    // A braced list is evaluated in order: the texts are read after the intake wrote them.
+    RunResult run{ValidateFiles(list.list, accepted, title, report), title.Text(), report.Text(), {}};
     for (uint32_t i = 0; i < accepted.Count(); ++i) {
         run.accepted.push_back(accepted[i]->Text());
     }

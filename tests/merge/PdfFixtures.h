@@ -1,5 +1,5 @@
 #pragma once
-// Real files for the merge engine's tests, written with PoDoFo in a folder of their own, and the
+// Real files for the merge engine's tests, written byte by byte in a folder of their own, and the
 // engine run on them.
 
 #include "foundation/ZuvAnsi.h"
@@ -32,15 +32,6 @@ private:
     std::string m_dir;
 };
 
-// A PDF with one page per text, each page showing its text; optionally one outline item per
-// page titled with the page's text.
-void WritePdf(const std::string& path, const std::vector<std::string>& pageTexts, bool withOutline = false);
-
-// A one-page PDF showing `text`, encrypted by PoDoFo.
-void WriteEncryptedPdf(const std::string& path, const std::string& text, const std::string& userPassword,
-                       PoDoFo::PdfEncrypt::EPdfEncryptAlgorithm algorithm,
-                       PoDoFo::PdfEncrypt::EPdfKeyLength keyLength);
-
 // A PDF written byte by byte, for structures the library would not write (wrong counts, loops,
 // object numbers that are not dense). Objects are written in the order added and listed in one
 // xref table; the trailer's /Root is object 1.
@@ -67,21 +58,22 @@ private:
     std::vector<Object> m_objects;
 };
 
+// A catalog (object 1), a flat page tree (object 2) of 300 by 300 points and pages 3, 4, ...
+// showing `texts`.
+RawPdf FlatPdf(const std::vector<std::string>& texts, const std::string& catalogExtra = "");
+void WritePdf(const std::string& path, const std::vector<std::string>& texts);
+
 void WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);
 
-// One run of the merge engine, or of the intake, on a list of names, with its texts.
-struct MergeRunResult {
-    MergeOutcome outcome;
+// One run of the merge engine (`result` a MergeOutcome), or of the intake (an IntakeResult, and
+// the names it accepted), with its texts.
+struct RunResult {
+    int result;
     std::string title;
     std::string report;
-};
-MergeRunResult MergeRun(const std::vector<std::string>& inputs, const std::string& output,
-                        const std::function<void()>& beforeWrite = nullptr);
-struct IntakeRunResult {
-    IntakeResult result;
     Lines accepted;
-    std::string title;
-    std::string report;
 };
-IntakeRunResult IntakeRun(const std::vector<std::string>& candidates);
+RunResult MergeRun(const std::vector<std::string>& inputs, const std::string& output,
+                   const std::function<void()>& beforeWrite = nullptr);
+RunResult IntakeRun(const std::vector<std::string>& candidates);

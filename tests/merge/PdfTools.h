@@ -21,9 +21,7 @@ Lines SplitLines(const std::string& text);
 // The words of a text, as a row of a test table lists names.
 Lines Words(const std::string& text);
 
-int PageCount(const std::string& pdf);
-// The text of page n (from 1), or of every page, without surrounding white space.
-std::string PageText(const std::string& pdf, int page);
+// The text of every page, without surrounding white space.
 Lines TextOfPages(const std::string& pdf);
 // True when qpdf --check finds nothing wrong.
 bool QpdfCheckClean(const std::string& pdf);
