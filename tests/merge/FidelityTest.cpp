@@ -7,57 +7,17 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <regex>
 
 namespace {
 
 using Facts = std::vector<std::pair<std::string, Lines>>;
 
-// Inputs described to catalog_pdf.py make; facts worded as its help says ("A2@5" is the page
-// showing A2, the fifth of the file).
-const std::map<std::string, std::string> kCatalogInputs = {
-    {"p", R"({"tag": "P"})"},
-    // Destinations: b clashes with a on "chap2" (and defines "chap2-2" itself), c with no one.
-    {"da", R"({"tag": "A", "pages": 3, "dests": {"chap2": 2, "spare": 3}, "olddests": {"old": [3]},
-        "links": [[1, "dest", "chap2"], [1, "goto", "/old"], [3, "aa", "chap2"]],
-        "outline": [["A chap2", "chap2"]], "open": "chap2"})"},
-    {"db", R"({"tag": "B", "pages": 2, "dests": {"chap2": [2], "chap2-2": 1}, "olddests": {"old": 1},
-        "links": [[1, "dest", "chap2"], [1, "next", "/old"], [2, "goto", "chap2-2"]],
-        "outline": [["B chap2", "chap2"]]})"},
-    {"dc", R"({"tag": "C", "dests": {"intro": 1}, "links": [[1, "dest", "intro"]],
-        "outline": [["C intro", "intro"]]})"},
-    // Forms: fb clashes with fa on "name" and has a font of the same /DR name but another face,
-    // set form-wide and on a field; fc clashes with "person.city" on its whole name.
-    {"fa", R"({"tag": "A", "pages": 2, "fields": [{"name": "name", "value": "Ann"},
-        {"name": "person", "kids": [{"name": "city", "value": "Rome", "page": 2}]}],
-        "form": {"CO": ["name"], "XFA": true}})"},
-    {"fb", R"({"tag": "B", "fields": [{"name": "name", "value": "Bob"},
-        {"name": "own", "value": "b", "da": "/Helv 12 Tf 0 0 1 rg"}], "form": {"fonts": {"Helv": "Courier"},
-        "da": "/Helv 9 Tf 0 g", "NeedAppearances": true, "Q": 1, "SigFlags": 1, "CO": ["own"]}})"},
-    {"fc", R"({"tag": "C", "fields": [{"name": "person", "value": "Cy"}]})"},
-    // Labels from the second page on; layers with /Order, radio groups and usage; an attachment
-    // name that clashes; layers off by /BaseState.
-    {"lc", R"({"tag": "C", "pages": 2, "labels": [[1, {"S": "A", "P": "C-"}]]})"},
-    {"la", R"({"tag": "A", "attachments": {"data.txt": ["data.txt", "from A"], "a.txt": ["a.txt",
-        "only A"]}, "layers": {"groups": [["A on", true], ["A off", false]], "order": true,
-        "rb": [["A on", "A off"]], "as": [["View", "Zoom", ["A on"]]]}, "labels": [[0, {"S": "r"}]]})"},
-    {"lb", R"({"tag": "B", "pages": 3, "attachments": {"data.txt": ["data.txt", "from B"]},
-        "layers": {"groups": [["B on", true], ["B off", false], ["B base", false]], "base": "OFF",
-        "locked": ["B on"], "as": [["View", "Zoom", ["B on"]], ["Print", "Print", ["B off"]]]}})"},
-    // Malformed structures in a later input lose only what is unsound in them: tree kids that are
-    // no node or loop, a field that is not one, label ranges past the pages or without a
-    // dictionary, a layer that is not a group.
-    {"mx", R"({"tag": "X", "pages": 2, "dests": {"x": 2}, "fields": [{"name": "f", "value": "x"}],
-        "form": {"XFA": true}, "labels": [[0, {"S": "a"}]], "layers": {"groups": [["X1", true]]}})"},
-    {"my", R"({"tag": "Y", "pages": 2, "dests": {"x": 1, "y": 2}, "links": [[1, "dest", "x"]],
-        "fields": [{"name": "f", "value": "y"}], "labels": [[0, {"S": "R"}]], "layers": {"groups":
-        [["Y1", false], ["Y2", true]], "order": true}, "damage": ["tree-kids", "fields", "labels", "layers"]})"},
-};
-
-// Every use of a destination (/Dest, GoTo in /A, /AA and /Next, bookmarks, /OpenAction) leads into
-// its own input; each field keeps its value and font, and no XFA form describes the merged file;
-// a first input without /Order has its layers first in the /Order a later one brings.
+// The inputs are catalog_pdf.py's FIXTURES; its facts name a page by its text and its place in
+// the file ("A2@5"). Every use of a destination (/Dest, GoTo in /A, /AA and /Next, bookmarks,
+// /OpenAction) leads into its own input; each field keeps its value and font, and no XFA form
+// describes the merged file; a first input without /Order has its layers first in the /Order a
+// later one brings; inputs without any of these add none.
 TEST(FidelityTest, CatalogStructuresOfEveryInputAreKept) {
     const std::pair<const char*, Facts> cases[] = {
         {"da db dc da",
@@ -107,11 +67,7 @@ TEST(FidelityTest, CatalogStructuresOfEveryInputAreKept) {
             "label Y2@6 II"}}}},
     };
     TempFolder folder;
-    for (const auto& [name, description] : kCatalogInputs) {
-        ASSERT_EQ(RunPython("catalog_pdf.py",
-                            "make " + Quoted(folder.Path(name + ".pdf")) + " " + Quoted(description)),
-                  Lines());
-    }
+    ASSERT_EQ(RunPython("catalog_pdf.py", "fixtures " + Quoted(folder.Dir())), Lines());
     for (const auto& [names, facts] : cases) {
         SCOPED_TRACE(names);
         std::vector<std::string> inputs;
