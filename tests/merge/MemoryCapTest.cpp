@@ -1,15 +1,11 @@
 // Running out of memory, staged with an address-space limit (so only in a build without the
 // sanitizers, whose shadow memory needs more address space than any limit leaves): files that did
 // not fit are listed as the other refused files are, and the report says that memory ran out.
+// (The intake's refusal when an allocation fails: AppendTest.)
 
 #include "tests/merge/PdfTools.h"
 
 #include <gtest/gtest.h>
-
-#include <fstream>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -32,8 +28,6 @@ TEST(MemoryCapTest, MergeListsWhatDidNotFitAndSaysThatMemoryRanOut) {
         TempFolder folder;
         const std::string out = folder.Path("out.pdf");
         std::string command = "ulimit -v 100000; " + Quoted(VARNELLO_MERGE_EXE) + " " + Quoted(out);
-        const std::string heading =
-            "Following files could not be merged, probably because they are not valid PDF files:\n";
         std::vector<std::string> inputs;
         for (int i = 1; i <= 6; ++i) {
             inputs.push_back(folder.Path("in" + std::to_string(i) + ".pdf"));
@@ -41,25 +35,24 @@ TEST(MemoryCapTest, MergeListsWhatDidNotFitAndSaysThatMemoryRanOut) {
             command += " " + Quoted(inputs.back());
         }
         const ToolResult result = RunCommand(command, true);
-        const std::string& report = result.output;
-        EXPECT_EQ(result.exitCode, writeFails ? 2 : 1) << report;
+        EXPECT_EQ(result.exitCode, writeFails ? 2 : 1) << result.output;
         // The heading, the inputs that did not fit in input order, then the closing lines.
-        ASSERT_EQ(report.rfind(heading, 0), 0u) << report;
-        size_t at = heading.size();
+        std::string expected =
+            "Following files could not be merged, probably because they are not valid PDF files:\n";
         Lines merged;
         for (size_t i = 0; i < inputs.size(); ++i) {
-            const std::string line = inputs[i] + "\n";
-            if (report.compare(at, line.size(), line) == 0) {
-                at += line.size();
+            if (result.output.find(inputs[i] + "\n") != std::string::npos) {
+                expected += inputs[i] + "\n";
             } else {
                 merged.push_back("input " + std::to_string(i + 1));
             }
         }
         EXPECT_LT(merged.size(), inputs.size()) << "no input was listed";
-        EXPECT_EQ(report.substr(at), writeFails
-                                         ? "\nCould not write merged file to:\n" + out +
-                                               "\nNot enough memory\nNo file is saved.\n"
-                                         : "Not enough memory\n\nFile is saved but there are some errors.\n");
+        EXPECT_EQ(result.output,
+                  expected + (writeFails
+                                  ? "\nCould not write merged file to:\n" + out +
+                                        "\nNot enough memory\nNo file is saved.\n"
+                                  : "Not enough memory\n\nFile is saved but there are some errors.\n"));
         // What was written holds every input that fitted, whole; nothing else is left behind.
         EXPECT_EQ(folder.Entries().size(), inputs.size() + !writeFails);
         if (!writeFails) {
@@ -67,37 +60,6 @@ TEST(MemoryCapTest, MergeListsWhatDidNotFitAndSaysThatMemoryRanOut) {
             EXPECT_EQ(TextOfPages(out), merged);
         }
     }
-}
-
-// The intake in a child process whose address space is capped a little above what it uses.
-TEST(MemoryCapTest, IntakeSaysWhenAFileDidNotFitInMemory) {
-    TempFolder folder;
-    const std::string dense = folder.Path("many objects.pdf");
-    const std::string small = folder.Path("small.pdf");
-    WriteDensePdf(dense, 400000, "dense");
-    WritePdf(small, {"small"});
-    const pid_t child = fork();
-    ASSERT_NE(child, -1);
-    if (child == 0) {
-        std::ifstream status("/proc/self/statm");
-        unsigned long pages = 0;
-        status >> pages;
-        const rlim_t cap = rlim_t(pages) * sysconf(_SC_PAGESIZE) + (64u << 20);
-        const rlimit limit{cap, cap};
-        setrlimit(RLIMIT_AS, &limit);
-        const RunResult intake = IntakeRun({dense, small});
-        std::string answer = std::to_string(intake.result) + "\n";
-        for (const std::string& name : intake.accepted) {
-            answer += name + "\n";
-        }
-        WriteBytes(folder.Path("answer"), answer + intake.report);
-        _exit(0);
-    }
-    waitpid(child, nullptr, 0);
-    EXPECT_EQ(ReadBytes(folder.Path("answer")),
-              std::to_string(IntakeDone) + "\n" + small +
-                  "\nFollowing files could not be added, probably because they are not valid PDF files:\r\n" +
-                  dense + "\r\nNot enough memory\r\n");
 }
 
 } // namespace

@@ -4,7 +4,9 @@
 # renamed per input, the same file added twice keeps both copies apart. It reports through its
 # exit code and console, reads a name in another script as it was typed, opens files protected
 # by an owner password only (RC4 as AES: the static build's OpenSSL provides both) and keeps
-# tagged files tagged. pikepdf and qpdf read the output on the build machine.
+# tagged files tagged; names in any script reach Windows as they are spelled (the code page is
+# UTF-8), and however the first input is spelled as the output, it is replaced in one step, no
+# temporary file left. pikepdf and qpdf read the output on the build machine.
 #   exe_fidelity.sh VARNELLO_MERGE_EXE
 set -euo pipefail
 exe="$(realpath "$1")"
@@ -87,4 +89,18 @@ merge tagged.pdf report.pdf bericht.pdf report.pdf
 expect 'File is successfully saved.\r\n0\n'
 faults=$(/usr/bin/python3 "$here/structure_check.py" --merge tagged.pdf report.pdf bericht.pdf report.pdf 2>&1)
 [ -z "$faults" ] || { echo "$faults"; exit 1; }
+
+# FIRST|SECOND|OUTPUT|the file that holds the merge
+mkdir sub
+for names in "café.pdf|résumé final.pdf|fusionné.pdf|fusionné.pdf" "Отчёт.pdf|Σύνοψη.pdf|报告 📄.pdf|报告 📄.pdf" \
+    "x.pdf|b.pdf|X.PDF|x.pdf" "x.pdf|b.pdf|sub/../x.pdf|x.pdf" "x.pdf|b.pdf|sub\\..\\x.pdf|x.pdf"; do
+    IFS='|' read -r first second output merged <<<"$names"
+    cp a.pdf "$first"
+    [ -e "$second" ] || cp b.pdf "$second"
+    merge "$output" "$first" "$second"
+    expect 'File is successfully saved.\r\n0\n'
+    [ "$(qpdf --show-npages "$merged")" = 4 ] || { echo "$output: $merged is not the merged file"; exit 1; }
+    rm "$merged"
+    [ -z "$(ls | grep -e '\.0\.pdf$' -e '^X\.PDF')" ] || { echo "$output: a file was left"; exit 1; }
+done
 echo "bookmarks ($(wc -l <outline.txt)) and fields of ${#order[@]} inputs kept; reports, names, encryption, tags"
