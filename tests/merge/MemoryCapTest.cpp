@@ -9,16 +9,6 @@
 
 namespace {
 
-// A valid one-page PDF showing `text`, with `count` further small objects: loading or appending
-// it needs memory for each, while stream bytes would stay in the file.
-void WriteDensePdf(const std::string& path, int count, const std::string& text) {
-    RawPdf pdf = FlatPdf({text});
-    for (int i = 0; i < count; ++i) {
-        pdf.Add(200 + i, "[" + std::to_string(i) + "]");
-    }
-    WriteRaw(path, pdf);
-}
-
 // Under a 100 MB limit, inputs of 40,000 objects fill the memory after an input or two, and the
 // later ones are listed; of inputs of 30,000 two fit, and writing them out runs out of memory too.
 TEST(MemoryCapTest, MergeListsWhatDidNotFitAndSaysThatMemoryRanOut) {
@@ -30,8 +20,13 @@ TEST(MemoryCapTest, MergeListsWhatDidNotFitAndSaysThatMemoryRanOut) {
         std::string command = "ulimit -v 100000; " + Quoted(VARNELLO_MERGE_EXE) + " " + Quoted(out);
         std::vector<std::string> inputs;
         for (int i = 1; i <= 6; ++i) {
+            // Further small objects, each needing memory to load or append (streams stay in the file).
+            RawPdf pdf = FlatPdf({"input " + std::to_string(i)});
+            for (int n = 0; n < objects; ++n) {
+                pdf.Add(200 + n, "[" + std::to_string(n) + "]");
+            }
             inputs.push_back(folder.Path("in" + std::to_string(i) + ".pdf"));
-            WriteDensePdf(inputs.back(), objects, "input " + std::to_string(i));
+            WriteRaw(inputs.back(), pdf);
             command += " " + Quoted(inputs.back());
         }
         const ToolResult result = RunCommand(command, true);
