@@ -1,12 +1,10 @@
-// What the library's Append brings into the merged file, checked with qpdf, poppler and pikepdf on
-// the engine's output: bookmarks, page geometry, the pages a page tree really holds, object
-// numbers, and inputs that cannot be merged whole.
+// What the library's Append brings into the engine's output, read by qpdf, poppler and pikepdf:
+// bookmarks, page geometry, the pages a tree holds, object numbers, inputs not merged whole.
 
 #include "tests/merge/PdfTools.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <regex>
@@ -41,8 +39,6 @@ void operator delete(void* memory, std::size_t) noexcept {
 }
 
 namespace {
-
-const std::string kSaved = "File is successfully saved.";
 
 // The outline of `pdf` as outline_check.py prints it, its page numbers moved by `offset`.
 Lines Outline(const std::string& pdf, int offset = 0) {
@@ -103,7 +99,8 @@ protected:
         return m_folder.Path(name);
     }
     // Merges and expects every input merged into a file that qpdf finds clean.
-    std::string MergeAll(const std::vector<std::string>& inputs, const std::string& report = kSaved) {
+    std::string MergeAll(const std::vector<std::string>& inputs,
+                         const std::string& report = "File is successfully saved.") {
         const std::string out = ExpectMerged(inputs, m_folder.Path("merged.pdf"), report);
         EXPECT_TRUE(EveryObjectNumberOnce(out));
         return out;
@@ -240,10 +237,9 @@ TEST_F(AppendTest, PagesKeepTheirOwnGeometryAndEveryPageOfTheirTree) {
     EXPECT_EQ(PageGeometry(MergeAll(damaged)), damagedPages);
 }
 
-// An input without pages, or one that fails half-way through its append, is listed as not
-// merged, and nothing of it reaches the output. Appended objects are numbered above every number
-// the merged document uses, also when its numbers are not dense: the base's xref entry of object 4
-// leads to "104 0 obj", the file's /Size.
+// An input without pages, or one that fails half-way through its append, is listed and leaves
+// nothing in the output. Appended objects are numbered above every number in use, also when the
+// base's xref entry of object 4 leads to "104 0 obj", the file's /Size.
 TEST_F(AppendTest, InputsThatCannotBeMergedWholeLeaveNothingBehind) {
     const std::string lost = "/Marker (LOST-INPUT)";
     // Loads, and finds its pages, but one of its objects cannot be read when it is copied.
@@ -284,9 +280,8 @@ std::string DocumentState(PoDoFo::PdfMemDocument& document) {
     return state + trailer + " pages " + std::to_string(document.GetPageCount());
 }
 
-// An append that fails at any allocation, early (copying) or late (linking pages and bookmarks
-// into the document), leaves the document exactly as it was. No file is written, so the library's
-// own state is compared.
+// An append that fails at any allocation, copying or linking pages and bookmarks, leaves the
+// document exactly as it was. No file is written, so the library's own state is compared.
 TEST_F(AppendTest, AnAppendThatFailsLeavesTheDocumentAsItWas) {
     const std::string part = Outlined("P", 2, R"([["P1", 0, 1, true], ["P1.1", 1, 2, false]])");
     // Without an outline the append creates one; an outline that does not hold together is
@@ -335,9 +330,10 @@ TEST_F(AppendTest, IntakeSaysWhenAFileDidNotFitInMemory) {
             break;
         }
         ++refused;
-        const std::string heading =
-            "Following files could not be added, probably because they are not valid PDF files:\r\n";
-        EXPECT_EQ(intake.report, heading + pdf + "\r\nNot enough memory\r\n") << "allocation " << allocation;
+        EXPECT_EQ(intake.report,
+                  "Following files could not be added, probably because they are not valid PDF files:\r\n" +
+                      pdf + "\r\nNot enough memory\r\n")
+            << "allocation " << allocation;
     }
     EXPECT_GT(refused, 10);
 }

@@ -1,7 +1,5 @@
-// What a reader finds of every input in the merged file: named destinations, form fields,
-// attachments, layers and page labels (catalog_pdf.py), resources stored once and what has an
-// identity kept apart (shared_fixtures.py), tagged structure (structure_check.py); and the same
-// output whether stream bytes stay in the input files or are read into memory.
+// What a reader finds of every input in the merged file (catalog structures, shared resources,
+// tagged structure), and the same output whether streams stay in the input files or not.
 
 #include "tests/merge/PdfTools.h"
 
@@ -13,11 +11,9 @@ namespace {
 
 using Facts = std::vector<std::pair<std::string, Lines>>;
 
-// The inputs are catalog_pdf.py's FIXTURES; its facts name a page by its text and its place in
-// the file ("A2@5"). Every use of a destination (/Dest, GoTo in /A, /AA and /Next, bookmarks,
-// /OpenAction) leads into its own input; each field keeps its value and font, and no XFA form
-// describes the merged file; a first input without /Order has its layers first in the /Order a
-// later one brings; inputs without any of these add none.
+// catalog_pdf.py's FIXTURES and facts ("A2@5": the page showing A2, the fifth). Every use of a
+// destination leads into its own input; each field keeps its value and font, no XFA form remains;
+// a first input without /Order has its layers first in a later one's; plain inputs add nothing.
 TEST(FidelityTest, CatalogStructuresOfEveryInputAreKept) {
     const std::pair<const char*, Facts> cases[] = {
         {"da db dc da",
@@ -164,9 +160,8 @@ TEST(FidelityTest, TaggedInputsReadAsTheirInputsOneAfterTheOther) {
     }
 }
 
-// Stream bytes stay in the input files until the output is written: the output is the same as
-// when every stream is read into memory, encrypted or not. (An input that changes before the
-// write makes it fail: see MergeTest.)
+// Stream bytes stay in the input files until the output is written, encrypted or not. (An input
+// that changes before the write makes it fail: see MergeTest.)
 TEST(FidelityTest, OutputIsTheSameWithStreamsOnDiskAsInMemory) {
     TempFolder folder;
     WritePdf(folder.Path("plain.pdf"), {"P1", "P2", "P3"});

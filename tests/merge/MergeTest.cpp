@@ -1,8 +1,6 @@
-// The merge on real files, in-process and through varnello-merge as scripts meet it, checked with
-// pdftotext and qpdf: the order, unreadable inputs, an output that is an input or an existing file,
-// taken temporary names, writes that fail (a missing or read-only folder, a full disk), and
-// every other file kept as it was. And the intake: what enters the list, in what order, and what
-// the "Error" box says, also when hundreds of files are refused.
+// The merge on real files, in-process and through varnello-merge, checked with pdftotext and qpdf:
+// order, unreadable inputs, outputs that exist or are inputs, failed writes, every other file kept.
+// And the intake: what enters the list, in what order, and what the "Error" box says.
 
 #include "tests/merge/PdfTools.h"
 
@@ -227,9 +225,8 @@ TEST(IntakeTest, OnlyFilesThatOpenEnterTheListInBatchOrder) {
     EXPECT_EQ(empty.title + empty.report, "");
 }
 
-// Many refused names: the batch runs to its end, so a valid file after them still enters the
-// list. The report lists 25 names at most, and only while it stays under its 10,000 bytes with
-// room for the closing line, which counts the others (one in the singular).
+// Many refused names: a valid file after them still enters the list; the report lists 25 at most,
+// within 10,000 bytes with room for the closing line, which counts the others (one in the singular).
 TEST(IntakeTest, ManyRefusedNamesKeepTheReportBounded) {
     TempFolder folder;
     const std::string valid = folder.Path("valid.pdf");

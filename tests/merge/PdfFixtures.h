@@ -1,6 +1,5 @@
 #pragma once
-// Real files for the merge engine's tests, written byte by byte in a folder of their own, and the
-// engine run on them.
+// Real files for the merge engine's tests, written byte by byte, and the engine run on them.
 
 #include "foundation/ZuvAnsi.h"
 #include "foundation/ZuvVector.h"
@@ -58,16 +57,14 @@ private:
     std::vector<Object> m_objects;
 };
 
-// A catalog (object 1), a flat page tree (object 2) of 300 by 300 points and pages 3, 4, ...
-// showing `texts`.
+// Catalog 1, a flat page tree 2 (300 by 300 points) and pages 3, 4, ... showing `texts`.
 RawPdf FlatPdf(const std::vector<std::string>& texts, const std::string& catalogExtra = "");
 void WritePdf(const std::string& path, const std::vector<std::string>& texts);
 
 void WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);
 
-// One run of the merge engine (`result` a MergeOutcome), or of the intake (an IntakeResult, and
-// the names it accepted), with its texts.
+// A run of the merge (`result` a MergeOutcome) or of the intake (an IntakeResult) with its texts.
 struct RunResult {
     int result;
     std::string title;
