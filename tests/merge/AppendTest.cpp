@@ -262,7 +262,7 @@ protected:
         WriteBytes(path, bytes);
         return path;
     }
-    std::string Write(const std::string& name, const RawPdf& pdf) { return Write(name, pdf.Bytes()); }
+    std::string Write(const std::string& name, const RawPdf& pdf) { return Write(name, pdf.File()); }
     // Merges and expects every input merged into a file that qpdf finds clean.
     std::string MergeAll(const std::vector<std::string>& inputs, const std::string& report = kSaved) {
         const std::string out = m_folder.Path("merged.pdf");
@@ -472,7 +472,7 @@ TEST_F(AppendTest, AppendedObjectsTakeNumbersNotInUse) {
     };
     const Case cases[] = {
         // The xref entry of object 4 leads to "104 0 obj", the file's /Size.
-        {"header.pdf", FlatPdf("A", 1).Add(4, "<< /Unused true >>", "", 104).Bytes(), "A1"},
+        {"header.pdf", FlatPdf("A", 1).Add(4, "<< /Unused true >>", "", 104).File(), "A1"},
         {"object-stream.pdf", ObjectStreamPdf(), "S1"},
     };
     for (const Case& c : cases) {
