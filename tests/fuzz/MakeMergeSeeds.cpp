@@ -1,5 +1,5 @@
-// Writes the merge fuzzer's seeds into a folder: generated files (with outlines, encrypted in each
-// way the library reads, with streams the merge copies from the file in blocks), the damaged and
+// Writes the merge fuzzer's seeds into a folder: generated files (with outlines; with a stream the
+// merge copies from the file in blocks, encrypted in each way the library reads), the damaged and
 // crafted files of the tests and any further PDF files given, each paired with a sound file both
 // ways round, as the fuzzer takes two files (see MergeFuzzInput.h).
 //   make_merge_seeds FOLDER [PDF...]
@@ -12,8 +12,6 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
-
-using PoDoFo::PdfEncrypt;
 
 namespace {
 
@@ -49,28 +47,15 @@ int main(int argc, char** argv) {
     const std::string sound = work.Path("sound.pdf");
     WritePdf(sound, {"S1", "S2"}, true);
     const std::string good = ReadBytes(sound);
-    const struct {
-        const char* name;
-        PdfEncrypt::EPdfEncryptAlgorithm algorithm;
-        PdfEncrypt::EPdfKeyLength length;
-    } protections[] = {
-        {"rc4-40", PdfEncrypt::ePdfEncryptAlgorithm_RC4V1, PdfEncrypt::ePdfKeyLength_40},
-        {"rc4-128", PdfEncrypt::ePdfEncryptAlgorithm_RC4V2, PdfEncrypt::ePdfKeyLength_128},
-        {"aes-128", PdfEncrypt::ePdfEncryptAlgorithm_AESV2, PdfEncrypt::ePdfKeyLength_128},
-        {"aes-256", PdfEncrypt::ePdfEncryptAlgorithm_AESV3, PdfEncrypt::ePdfKeyLength_256},
-    };
-    for (const auto& protection : protections) {
-        const std::string path = work.Path(std::string(protection.name) + ".pdf");
-        WriteEncryptedPdf(path, protection.name, "", protection.algorithm, protection.length);
-        files.push_back({protection.name, ReadBytes(path)});
-    }
     const std::string large = work.Path("large.pdf");
     WriteBytes(large, LargeStream());
     files.push_back({"large stream", ReadBytes(large)});
-    for (int bits : {128, 256}) {
-        const std::string encrypted = work.Path("large-aes.pdf");
-        QpdfEncrypt(large, encrypted, "", bits, true);
-        files.push_back({"large stream, AES-" + std::to_string(bits), ReadBytes(encrypted)});
+    // Each way the library decrypts: RC4 of 40 and 128 bits, AES of 128 and 256.
+    const std::pair<int, bool> ciphers[] = {{40, false}, {128, false}, {128, true}, {256, true}};
+    for (const auto& [bits, aes] : ciphers) {
+        const std::string encrypted = work.Path("encrypted.pdf");
+        QpdfEncrypt(large, encrypted, "", bits, aes);
+        files.push_back({std::string(aes ? "AES-" : "RC4-") + std::to_string(bits), ReadBytes(encrypted)});
     }
     for (const DamagedPdf& pdf : DamagedPdfs()) {
         files.push_back({pdf.name, pdf.bytes()});

@@ -13,6 +13,8 @@ using PoDoFo::PdfEncrypt;
 
 const std::vector<std::string> kTexts = {"D1", "D2", "D3"};
 const std::vector<std::string> kUpdated = {"E1", "D2", "D3"};
+const std::vector<std::string> kSealed = {"K1"};
+const std::vector<std::string> kNone;
 const std::string kTrailer = "/Size " + std::to_string(RawPagesLastObject(3) + 1) + " /Root 1 0 R";
 
 // Where the files that qpdf and PoDoFo encrypt are made.
@@ -274,40 +276,29 @@ const std::vector<DamagedPdf>& DamagedPdfs() {
          true},
         {"user password, objects moved", [] { return Shifted(EncryptedByQpdf("secret", 128, true)); }, kTexts,
          true},
-        {"no objects at all", [] { return std::string("%PDF-1.4\nnothing else\n"); }, {}, true},
+        {"no objects at all", [] { return std::string("%PDF-1.4\nnothing else\n"); }, kNone, true},
         // Crafted: encryption that cannot be authenticated refuses the file, and a cross-reference
         // stream that cannot be read is rebuilt from the objects like any damaged file.
-        {"RC4 /O shorter than 32 bytes",
-         [] { return WithEncryption(kRc4 + Hex(4) + " /U " + Hex(32)); },
-         {},
-         true},
-        {"RC4 /U shorter than 32 bytes",
-         [] { return WithEncryption(kRc4 + Hex(32) + " /U " + Hex(31)); },
-         {},
-         true},
-        {"/ID with no strings",
-         [] { return WithEncryption(kRc4 + Hex(32) + " /U " + Hex(32), "[]"); },
-         {},
+        {"RC4 /O shorter than 32 bytes", [] { return WithEncryption(kRc4 + Hex(4) + " /U " + Hex(32)); },
+         kNone, true},
+        {"RC4 /U shorter than 32 bytes", [] { return WithEncryption(kRc4 + Hex(32) + " /U " + Hex(31)); },
+         kNone, true},
+        {"/ID with no strings", [] { return WithEncryption(kRc4 + Hex(32) + " /U " + Hex(32), "[]"); }, kNone,
          true},
         {"AES-256 /U shorter than 48 bytes",
          [] {
              return WithEncryption(kAes256 + " /U " + Hex(32) + " /OE " + Hex(32) + " /UE " + Hex(32) +
                                    " /Perms " + Hex(16));
          },
-         {},
-         true},
+         kNone, true},
         {"AES-256 without /Perms",
          [] { return WithEncryption(kAes256 + " /U " + Hex(48) + " /OE " + Hex(32) + " /UE " + Hex(32)); },
-         {},
-         true},
+         kNone, true},
         {"AES-256 without /OE",
          [] { return WithEncryption(kAes256 + " /U " + Hex(48) + " /UE " + Hex(32) + " /Perms " + Hex(16)); },
-         {},
-         true},
+         kNone, true},
         {"RC4 128-bit key without /Length",
-         [] { return Blanked(EncryptedByQpdf("", 128, false), "/Length 128"); },
-         {},
-         true},
+         [] { return Blanked(EncryptedByQpdf("", 128, false), "/Length 128"); }, kNone, true},
         // The PDF default for a missing /Length is 40 bits.
         {"RC4 40-bit key without /Length",
          [] {
@@ -315,7 +306,7 @@ const std::vector<DamagedPdf>& DamagedPdfs() {
                  EncryptedByPoDoFo(PdfEncrypt::ePdfEncryptAlgorithm_RC4V2, PdfEncrypt::ePdfKeyLength_40),
                  "/Length 40");
          },
-         {"K1"}},
+         kSealed},
         {"xref stream rows run past its data", [] { return WithXRefStream("[1 4 2]", "[0 11]", 3); }, kTexts},
         {"xref stream /Index beyond its data", [] { return WithXRefStream("[1 4 2]", "[0 11 100 5000]"); },
          kTexts},
@@ -323,15 +314,13 @@ const std::vector<DamagedPdf>& DamagedPdfs() {
          [] { return WithXRefStream("[1 9 1]", "[0 11]", 0, std::string(44, '\0')); }, kTexts},
         {"xref stream without fields", [] { return WithXRefStream("[0 0 0]", "[0 2000000]"); }, kTexts},
         {"xref stream with a negative /Index", [] { return WithXRefStream("[1 4 2]", "[-5 11]"); }, kTexts},
-        {"stream with a negative /Length", [] { return NegativeLength(); }, {}, true, true},
+        {"stream with a negative /Length", [] { return NegativeLength(); }, kNone, true, true},
         {"AES-256 stream one byte longer than a cipher gives",
          [] {
              return StreamOneByteLonger(
                  EncryptedByPoDoFo(PdfEncrypt::ePdfEncryptAlgorithm_AESV3, PdfEncrypt::ePdfKeyLength_256));
          },
-         {},
-         true,
-         true},
+         kNone, true, true},
         // The object holding the string is dropped as broken; the pages do not need it.
         {"AES-128 string of a length no cipher gives",
          [] {
@@ -339,7 +328,7 @@ const std::vector<DamagedPdf>& DamagedPdfs() {
                  EncryptedByPoDoFo(PdfEncrypt::ePdfEncryptAlgorithm_AESV2, PdfEncrypt::ePdfKeyLength_128),
                  "/CreationDate");
          },
-         {"K1"}},
+         kSealed},
     };
     return files;
 }
