@@ -181,10 +181,16 @@ const std::string kAes256 = "/V 5 /R 6 /Length 256 /P -4 /CF << /StdCF << /CFM /
                             "/StmF /StdCF /StrF /StdCF /O " +
                             Hex(48);
 
+// The document and a string of `size` bytes after it.
+RawPdf WithFiller(size_t size) {
+    RawPdf pdf = Document();
+    pdf.Object(20, "(" + std::string(size, 'x') + ")");
+    return pdf;
+}
+
 // The document with page 1's content stream given a /Length of -5, and more than 4 KiB after it.
 std::string NegativeLength() {
-    RawPdf pdf = Document();
-    pdf.Object(20, "(" + std::string(6000, 'x') + ")");
+    RawPdf pdf = WithFiller(6000);
     pdf.StartXRef(pdf.Table(pdf.Entries(), "/Size 21 /Root 1 0 R"));
     return Replaced(pdf.Bytes(), "/Length 33", "/Length -5");
 }
@@ -255,6 +261,8 @@ const std::vector<DamagedPdf>& DamagedPdfs() {
         {"trailer without /Root", [] { return Blanked(Classic(), "/Root 1 0 R"); }, kTexts},
         {"xref cut short", [] { return Cut(Classic(), "0000000000 65535 f", 30); }, kTexts},
         {"file cut short after its last object", [] { return Document().Bytes(); }, kTexts},
+        // Longer than the blocks the file is scanned in.
+        {"cut short, larger than 64 KiB", [] { return WithFiller(70000).Bytes(); }, kTexts},
         // The page tree read from the rebuilt table is walked, not counted.
         {"cut short, /Count too low", [] { return Replaced(Document().Bytes(), "/Count 3", "/Count 1"); },
          kTexts},

@@ -114,10 +114,6 @@ size_t RawPdf::ObjectStream(int number, const std::vector<std::pair<int, std::st
     return offset;
 }
 
-void RawPdf::Append(const std::string& bytes) {
-    m_bytes += bytes;
-}
-
 std::vector<RawPdf::Entry> RawPdf::Entries() const {
     std::vector<Entry> entries = {{0, 'f', 0, 65535}};
     for (const auto& object : m_direct) {
@@ -145,6 +141,14 @@ std::vector<std::pair<int, int>> Runs(const std::vector<RawPdf::Entry>& entries)
         }
     }
     return runs;
+}
+
+std::string IndexArray(const std::vector<RawPdf::Entry>& entries) {
+    std::string index = "[";
+    for (const auto& run : Runs(entries)) {
+        index += " " + std::to_string(run.first) + " " + std::to_string(run.second);
+    }
+    return index + " ]";
 }
 
 } // namespace
@@ -183,14 +187,6 @@ std::string RawPdf::XRefRows(const std::vector<Entry>& entries, const std::array
         }
     }
     return rows;
-}
-
-std::string RawPdf::IndexArray(const std::vector<Entry>& entries) {
-    std::string index = "[";
-    for (const auto& run : Runs(entries)) {
-        index += " " + std::to_string(run.first) + " " + std::to_string(run.second);
-    }
-    return index + " ]";
 }
 
 size_t RawPdf::XRefStream(int number, std::vector<Entry> entries, const std::string& dictionary,
@@ -252,8 +248,8 @@ void RawPages(RawPdf& pdf, const std::vector<std::string>& texts, int compressed
     }
 }
 
-std::string Replaced(const std::string& text, const std::string& from, const std::string& to, size_t start) {
-    const size_t at = text.find(from, start);
+std::string Replaced(const std::string& text, const std::string& from, const std::string& to) {
+    const size_t at = text.find(from);
     if (at == std::string::npos) {
         throw std::runtime_error("no \"" + from + "\" to replace");
     }

@@ -70,8 +70,6 @@ public:
     static const std::string kRawFont;
     // An object stream (uncompressed) holding the given objects, listed in Entries() as compressed.
     size_t ObjectStream(int number, const std::vector<std::pair<int, std::string>>& objects);
-    // Bytes as they are: comments, junk, a hand-made section.
-    void Append(const std::string& bytes);
 
     // Object 0 as the head of the free list, then every object written so far (at its last
     // offset) and every object in an object stream, by number.
@@ -99,9 +97,8 @@ public:
 
     // The body of a stream object: "<< entries /Length n >>\nstream\n" data "\nendstream".
     static std::string Stream(const std::string& entries, const std::string& data);
-    // The binary rows of a cross-reference stream with these widths, and its /Index array.
+    // The binary rows of a cross-reference stream with these widths.
     static std::string XRefRows(const std::vector<Entry>& entries, const std::array<int, 3>& widths);
-    static std::string IndexArray(const std::vector<Entry>& entries);
 
 private:
     std::string m_bytes;
@@ -118,10 +115,8 @@ void RawPages(RawPdf& pdf, const std::vector<std::string>& texts, int compressed
 // The number of the last object RawPages writes for this many pages.
 int RawPagesLastObject(size_t pages);
 
-// `text` with the first occurrence of `from` after `start` replaced by `to`; throws when there is
-// none.
-std::string Replaced(const std::string& text, const std::string& from, const std::string& to,
-                     size_t start = 0);
+// `text` with the first occurrence of `from` replaced by `to`; throws when there is none.
+std::string Replaced(const std::string& text, const std::string& from, const std::string& to);
 
 void WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);
