@@ -32,7 +32,7 @@ bool AppendLongName(HDROP drop, UINT index, UINT length, ZuvAnsi2& names) {
     if (buffer == nullptr)
         return false;
     const bool read = DragQueryFileA(drop, index, buffer, length + 1) != 0;
-    const bool appended = read && names.AppendText(buffer) && names.AppendChars(10, '\r', '\n', 0);
+    const bool appended = read && names.AppendText(buffer) && names.AppendLiteral(10, "\r\n");
     delete[] buffer;
     return appended;
 }

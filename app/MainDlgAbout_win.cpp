@@ -17,7 +17,7 @@ LRESULT MainDlg::OnAbout(WORD, WORD, HWND, BOOL&) {
     if (!::IsWindowEnabled(m_about))
         return 0;
     ZuvAnsi2 title;
-    title.AppendChars(14, 'A', 'b', 'o', 'u', 't', ' ', 'V', 'a', 'r', 'n', 'e', 'l', 'l', 'o', 0);
+    title.AppendLiteral(14, "About Varnello");
     char storage[kAboutTextRoom];
     storage[0] = 0;
     CMyASCIIString text;

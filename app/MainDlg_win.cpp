@@ -1,6 +1,7 @@
 #include "app/MainDlg_win.h"
 
 #include "app/OpenDialogNames.h"
+#include "app/WaitCursor_win.h"
 #include "foundation/MyString.h"
 #include "foundation/ZuvAnsi.h"
 #include "foundation/ZuvVector.h"
@@ -30,6 +31,20 @@ bool ReadItem(HWND list, int index, std::string& text) {
         return false;
     text.resize(static_cast<size_t>(read));
     return true;
+}
+
+// Measures `text` (bytes in the code page) in the device context's font. Measured as UTF-16, a
+// name is as wide as its characters whatever character set the font has: the single-byte call
+// would read the bytes in the font's own code page, and UTF-8 names in other scripts come out too
+// wide.
+bool MeasureText(HDC dc, const std::string& text, SIZE& size) {
+    const int length = static_cast<int>(text.size());
+    const int wideLength = ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    if (length > 0 && wideLength <= 0)
+        return false;
+    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, &wide[0], wideLength);
+    return ::GetTextExtentPoint32W(dc, wide.c_str(), wideLength, &size) != FALSE;
 }
 
 int ItemCount(HWND list) {
@@ -234,8 +249,7 @@ void MainDlg::UpdateHorizontalExtent() {
     std::string text;
     for (int i = 0; i < count; ++i) {
         SIZE size;
-        if (ReadItem(m_list, i, text) &&
-            ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size))
+        if (ReadItem(m_list, i, text) && MeasureText(dc, text, size))
             widest = std::max(widest, size.cx + metrics.tmAveCharWidth);
     }
     if (previous)
@@ -305,11 +319,15 @@ void MainDlg::AddValidatedFiles(ZuvVector<ZuvAnsi2*>& candidates) {
     ZuvAnsi2 report;
     // Borrows the candidates' strings: released without deleting them.
     ZuvVector<ZuvAnsi2*> accepted;
-    IntakeResult result = ValidateFiles(candidates, accepted, title, report);
+    IntakeResult result = IntakeEmpty;
+    {
+        WaitCursor waiting;
+        result = ValidateFiles(candidates, accepted, title, report);
+        for (uint32_t i = 0; i < accepted.Count(); ++i)
+            ::SendMessageA(m_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(accepted[i]->Text()));
+    }
     if (result == IntakeEmpty)
         return;
-    for (uint32_t i = 0; i < accepted.Count(); ++i)
-        ::SendMessageA(m_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(accepted[i]->Text()));
     if (result == IntakeNoMemory)
         ShowNotEnoughMemory(&title);
     else if (report.Length() > 0)
@@ -327,8 +345,7 @@ void MainDlg::ShowNotEnoughMemory(const ZuvAnsi* title) {
     char store[kTitleStore] = "";
     ZuvAnsi2 text;
     text.Attach(store, sizeof store);
-    text.AppendChars(20, 'N', 'o', 't', ' ', 'e', 'n', 'o', 'u', 'g', 'h', ' ', 'm', 'e', 'm', 'o', 'r', 'y',
-                     0);
+    text.AppendLiteral(20, "Not enough memory");
     ::MessageBoxA(m_hWnd, text.Text(), title && title->Length() ? title->Text() : "Error", MB_OK);
 }
 
@@ -345,24 +362,32 @@ LRESULT MainDlg::OnMerge(WORD, WORD, HWND, BOOL&) {
     }
     if (count <= 0 || outputLength <= 0)
         return 0;
+    char titleStore[kTitleStore] = "";
+    ZuvAnsi2 title;
+    title.Attach(titleStore, sizeof titleStore);
+    ZuvAnsi2 report;
+    if (!MergeListedFiles(outputLength, title, report)) {
+        ShowNotEnoughMemory(nullptr);
+        return 0;
+    }
+    if (report.Length() > 0)
+        ::MessageBoxA(m_hWnd, report.Text(), title.Text(), MB_OK);
+    return 0;
+}
+
+bool MainDlg::MergeListedFiles(int outputLength, ZuvAnsi& title, ZuvAnsi& report) {
+    WaitCursor waiting;
     std::string output(static_cast<size_t>(outputLength) + 1, '\0');
     output.resize(static_cast<size_t>(::GetWindowTextA(m_output, &output[0], outputLength + 1)));
     ZuvVector<ZuvAnsi2*>* inputs = NewPathList();
     if (!inputs || !CollectListItems(*inputs)) {
         if (inputs)
             inputs->DestroyOwning();
-        ShowNotEnoughMemory(nullptr);
-        return 0;
+        return false;
     }
-    char titleStore[kTitleStore] = "";
-    ZuvAnsi2 title;
-    title.Attach(titleStore, sizeof titleStore);
-    ZuvAnsi2 report;
     MergeFiles(*inputs, output.c_str(), title, report);
     inputs->DestroyOwning();
-    if (report.Length() > 0)
-        ::MessageBoxA(m_hWnd, report.Text(), title.Text(), MB_OK);
-    return 0;
+    return true;
 }
 
 bool MainDlg::CollectListItems(ZuvVector<ZuvAnsi2*>& paths) {

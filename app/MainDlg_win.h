@@ -1,7 +1,7 @@
 // The main window: the ordered list of input files, the output file name and the command buttons.
 #pragma once
 
-#include "app/Window_win.h"
+#include "wingui/Window_win.h"
 #include "resources/resource.h"
 
 #include <ole2.h>
@@ -113,6 +113,9 @@ private:
     void ShowError(const char* message);
     // "Not enough memory" under `title`, or under "Error" when there is none.
     void ShowNotEnoughMemory(const ZuvAnsi* title);
+    // Merges the listed files into the output named in the output box (`outputLength` characters),
+    // under the wait cursor; false when memory ran out before the merge could start.
+    bool MergeListedFiles(int outputLength, ZuvAnsi& title, ZuvAnsi& report);
     // Appends a copy of every list entry, in list order, to `paths`; false when memory ran out.
     bool CollectListItems(ZuvVector<ZuvAnsi2*>& paths);
     // Moves the one selected item by `step` (-1 up, +1 down) when it has a neighbour there.

@@ -26,7 +26,8 @@ endif()
 # once more per program at build time. A program's gtest output still names each case.
 function(varnello_add_test name)
     cmake_parse_arguments(T "GUI" "TIMEOUT" "LIBS" ${ARGN})
-    add_executable(${name} ${T_UNPARSED_ARGUMENTS})
+    # The programs' own manifest: the tests run in the code page that the programs run in.
+    add_executable(${name} ${T_UNPARSED_ARGUMENTS} $<TARGET_OBJECTS:varnello_manifest>)
     target_link_libraries(${name} PRIVATE ${T_LIBS} gtest_main)
     add_test(NAME ${name} COMMAND ${name})
     if(NOT T_TIMEOUT)

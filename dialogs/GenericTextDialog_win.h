@@ -6,7 +6,7 @@
 // opens the help link with the shell and leaves it open.
 #pragma once
 
-#include "app/Window_win.h"
+#include "wingui/Window_win.h"
 #include "dialogs/MemDlgTemplate.h"
 #include "foundation/ZuvAnsi.h"
 #include "markup/HtmlWindow_win.h"

@@ -51,21 +51,36 @@ bool ZuvAnsi::AppendString(const ZuvAnsi& other) {
     return ByteBufInsert(m_buf, kBufEnd, other.m_buf->data, other.Length(), false);
 }
 
-bool ZuvAnsi::AppendCharList(uint32_t room, const int* codes, uint32_t count) {
-    if (!m_buf) {
-        return false;
-    }
-    const uint64_t wanted = static_cast<uint64_t>(m_buf->length) + room + 1;
-    if (wanted > 0xFFFFFFFFu || !ByteBufReserve(m_buf, static_cast<uint32_t>(wanted))) {
+namespace {
+
+// Reserves room for `room` more bytes and the terminator, as both appending forms do first.
+bool ReserveRoom(ByteBuf* buf, uint32_t room) {
+    const uint64_t wanted = static_cast<uint64_t>(buf->length) + room + 1;
+    return wanted <= 0xFFFFFFFFu && ByteBufReserve(buf, static_cast<uint32_t>(wanted));
+}
+
+// Appends the low byte of each code up to the first 0, one at a time as the storage allows.
+template <typename Code> bool AppendCodes(ByteBuf* buf, uint32_t room, const Code* codes, uint32_t count) {
+    if (!buf || !ReserveRoom(buf, room)) {
         return false;
     }
     for (uint32_t i = 0; i < count && codes[i] != 0; ++i) {
         const uint8_t byte = static_cast<uint8_t>(codes[i] & 0xFF);
-        if (!ByteBufInsert(m_buf, kBufEnd, &byte, 1, false)) {
+        if (!ByteBufInsert(buf, kBufEnd, &byte, 1, false)) {
             return false;
         }
     }
     return true;
+}
+
+} // namespace
+
+bool ZuvAnsi::AppendCharList(uint32_t room, const int* codes, uint32_t count) {
+    return AppendCodes(m_buf, room, codes, count);
+}
+
+bool ZuvAnsi::AppendCharBytes(uint32_t room, const char* bytes, uint32_t count) {
+    return AppendCodes(m_buf, room, bytes, count);
 }
 
 ZuvAnsi2::ZuvAnsi2(uint32_t capacity) : ZuvAnsi(capacity) {}

@@ -44,6 +44,12 @@ public:
         return AppendCharList(room, list, sizeof...(Codes));
     }
     bool AppendCharList(uint32_t room, const int* codes, uint32_t count);
+    // The same as AppendChars with the literal's characters as the codes, for fixed texts that
+    // should read as text: s.AppendLiteral(10, "Error") appends what the example above does.
+    template <uint32_t Size> bool AppendLiteral(uint32_t room, const char (&text)[Size]) {
+        return AppendCharBytes(room, text, Size);
+    }
+    bool AppendCharBytes(uint32_t room, const char* bytes, uint32_t count);
 
 protected:
     explicit ZuvAnsi(uint32_t capacity);

@@ -3,7 +3,7 @@
 // link with the shell.
 #pragma once
 
-#include "app/Window_win.h"
+#include "wingui/Window_win.h"
 #include "markup/TextRenderer.h"
 
 class CHtmlWindow : public NSMyWTLWrapper::CWindowImpl<CHtmlWindow>, public CObserver {

@@ -4,16 +4,6 @@
 
 using namespace PoDoFo;
 
-PdfDictionary* DictionaryOf(PdfObject* object, PdfVecObjects& objects) {
-    object = Resolve(object, objects);
-    return object && object->IsDictionary() ? &object->GetDictionary() : nullptr;
-}
-
-PdfArray* ArrayOf(PdfObject* object, PdfVecObjects& objects) {
-    object = Resolve(object, objects);
-    return object && object->IsArray() ? &object->GetArray() : nullptr;
-}
-
 PdfDictionary* DictionaryAt(PdfDictionary* dictionary, const char* key, PdfVecObjects& objects) {
     return dictionary ? DictionaryOf(dictionary->GetKey(key), objects) : nullptr;
 }

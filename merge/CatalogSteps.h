@@ -20,10 +20,6 @@ std::unique_ptr<MergeStep> MakeEmbeddedFiles();
 std::unique_ptr<MergeStep> MakeLayers();
 std::unique_ptr<MergeStep> MakePageLabels();
 
-// The dictionary or array that `object` is or names; null for anything else.
-PoDoFo::PdfDictionary* DictionaryOf(PoDoFo::PdfObject* object, PoDoFo::PdfVecObjects& objects);
-PoDoFo::PdfArray* ArrayOf(PoDoFo::PdfObject* object, PoDoFo::PdfVecObjects& objects);
-
 // The entry `key` of `dictionary`, resolved, when it is a dictionary (an array); null otherwise.
 PoDoFo::PdfDictionary* DictionaryAt(PoDoFo::PdfDictionary* dictionary, const char* key,
                                     PoDoFo::PdfVecObjects& objects);

@@ -20,8 +20,8 @@ std::vector<std::unique_ptr<MergeStep>> MakeSteps() {
     steps.push_back(MakeEmbeddedFiles());
     steps.push_back(MakeLayers());
     steps.push_back(MakePageLabels());
-    steps.push_back(NewStructTreeStep());
-    steps.emplace_back(new SharedResources()); // last: sees what every other step wrote
+    steps.push_back(MakeStructTree());
+    steps.push_back(std::make_unique<SharedResources>()); // last: sees what every other step wrote
     return steps;
 }
 

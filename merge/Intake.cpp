@@ -15,12 +15,8 @@ bool StartReport(ZuvAnsi& report) {
     if (!report.Reserve(kReportRoom)) {
         return false;
     }
-    return report.AppendChars(100, 'F', 'o', 'l', 'l', 'o', 'w', 'i', 'n', 'g', ' ', 'f', 'i', 'l', 'e', 's',
-                              ' ', 'c', 'o', 'u', 'l', 'd', ' ', 'n', 'o', 't', ' ', 'b', 'e', ' ', 'a', 'd',
-                              'd', 'e', 'd', ',', ' ', 'p', 'r', 'o', 'b', 'a', 'b', 'l', 'y', ' ', 'b', 'e',
-                              'c', 'a', 'u', 's', 'e', ' ', 't', 'h', 'e', 'y', ' ', 'a', 'r', 'e', ' ', 'n',
-                              'o', 't', ' ', 'v', 'a', 'l', 'i', 'd', ' ', 'P', 'D', 'F', ' ', 'f', 'i', 'l',
-                              'e', 's', ':', '\r', '\n', 0);
+    return report.AppendLiteral(
+        100, "Following files could not be added, probably because they are not valid PDF files:\r\n");
 }
 
 // Lists the name when it fits in the reserved room with the closing line still to come.
@@ -29,21 +25,20 @@ bool ListName(ZuvAnsi& report, const ZuvAnsi& name) {
     if (needed >= kReportRoom) {
         return false;
     }
-    return report.AppendString(name) && report.AppendChars(10, '\r', '\n', 0);
+    return report.AppendString(name) && report.AppendLiteral(10, "\r\n");
 }
 
 // "And 470 more files could not be added."
 void AppendUnlistedCount(ZuvAnsi& report, uint32_t unlisted) {
     char number[16];
     snprintf(number, sizeof number, "%u", unlisted);
-    report.AppendChars(10, 'A', 'n', 'd', ' ', 0);
+    report.AppendLiteral(10, "And ");
     report.AppendText(number);
-    report.AppendChars(10, ' ', 'm', 'o', 'r', 'e', ' ', 'f', 'i', 'l', 'e', 0);
+    report.AppendLiteral(10, " more file");
     if (unlisted > 1) {
-        report.AppendChars(10, 's', 0);
+        report.AppendLiteral(10, "s");
     }
-    report.AppendChars(30, ' ', 'c', 'o', 'u', 'l', 'd', ' ', 'n', 'o', 't', ' ', 'b', 'e', ' ', 'a', 'd',
-                       'd', 'e', 'd', '.', '\r', '\n', 0);
+    report.AppendLiteral(30, " could not be added.\r\n");
 }
 
 } // namespace
@@ -53,9 +48,11 @@ IntakeResult ValidateFiles(const ZuvVector<ZuvAnsi2*>& candidates, ZuvVector<Zuv
     if (candidates.Count() == 0) {
         return IntakeEmpty;
     }
-    title.AppendChars(10, 'E', 'r', 'r', 'o', 'r', 0);
+    title.AppendLiteral(10, "Error");
 
     bool memoryOk = true;
+    // A refused file may be sound and only too large for the memory left: the report says so.
+    bool pdfOutOfMemory = false;
     uint32_t refused = 0;
     uint32_t unlisted = 0;
     for (uint32_t i = 0; i < candidates.Count(); ++i) {
@@ -63,10 +60,12 @@ IntakeResult ValidateFiles(const ZuvVector<ZuvAnsi2*>& candidates, ZuvVector<Zuv
         if (!name) {
             continue;
         }
-        if (PdfOpens(name->Text())) {
+        bool outOfMemory = false;
+        if (PdfOpens(name->Text(), &outOfMemory)) {
             memoryOk = accepted.Append(name) && memoryOk;
             continue;
         }
+        pdfOutOfMemory = pdfOutOfMemory || outOfMemory;
         if (refused++ == 0) {
             memoryOk = StartReport(report) && memoryOk;
         }
@@ -79,6 +78,9 @@ IntakeResult ValidateFiles(const ZuvVector<ZuvAnsi2*>& candidates, ZuvVector<Zuv
     }
     if (unlisted > 0) {
         AppendUnlistedCount(report, unlisted);
+    }
+    if (pdfOutOfMemory) {
+        memoryOk = report.AppendLiteral(20, "Not enough memory\r\n") && memoryOk;
     }
     return memoryOk ? IntakeDone : IntakeNoMemory;
 }

@@ -28,7 +28,8 @@ const uint32_t kIntakeListedNames = 25;
 
 // Opens each candidate (in order) with the PDF library. Those that open are appended to
 // `accepted`; the others are listed in `report` under "Following files could not be added,
-// probably because they are not valid PDF files:", one name per line. `title` receives "Error"
+// probably because they are not valid PDF files:", one name per line, and the line "Not enough
+// memory" after them when a file could not be opened for lack of memory. `title` receives "Error"
 // when there is at least one candidate. The batch always runs to its end.
 IntakeResult ValidateFiles(const ZuvVector<ZuvAnsi2*>& candidates, ZuvVector<ZuvAnsi2*>& accepted,
                            ZuvAnsi& title, ZuvAnsi& report);

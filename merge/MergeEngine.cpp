@@ -14,7 +14,7 @@ using PoDoFo::PdfMemDocument;
 namespace {
 
 void AppendErrorTitle(ZuvAnsi& title) {
-    title.AppendChars(10, 'E', 'r', 'r', 'o', 'r', 0);
+    title.AppendLiteral(10, "Error");
 }
 
 // The title becomes "Error" with the first problem reported.
@@ -28,21 +28,17 @@ void ReportUnmerged(ZuvAnsi& title, ZuvAnsi& report, const ZuvAnsi& name) {
     if (report.Length() == 0) {
         report.Reserve(1000);
         AppendErrorTitle(title);
-        report.AppendChars(100, 'F', 'o', 'l', 'l', 'o', 'w', 'i', 'n', 'g', ' ', 'f', 'i', 'l', 'e', 's',
-                           ' ', 'c', 'o', 'u', 'l', 'd', ' ', 'n', 'o', 't', ' ', 'b', 'e', ' ', 'm', 'e',
-                           'r', 'g', 'e', 'd', ',', ' ', 'p', 'r', 'o', 'b', 'a', 'b', 'l', 'y', ' ', 'b',
-                           'e', 'c', 'a', 'u', 's', 'e', ' ', 't', 'h', 'e', 'y', ' ', 'a', 'r', 'e', ' ',
-                           'n', 'o', 't', ' ', 'v', 'a', 'l', 'i', 'd', ' ', 'P', 'D', 'F', ' ', 'f', 'i',
-                           'l', 'e', 's', ':', '\r', '\n', 0);
+        report.AppendLiteral(
+            100, "Following files could not be merged, probably because they are not valid PDF files:\r\n");
     }
     report.AppendText(name.Text());
-    report.AppendChars(10, '\r', '\n', 0);
+    report.AppendLiteral(10, "\r\n");
 }
 
 // Loads the first readable input into `merged` and appends every later readable one to it.
-// Null when no input could be read.
+// Null when no input could be read. `outOfMemory` is set when an input failed for lack of memory.
 std::unique_ptr<DocumentMerge> LoadInputs(PdfMemDocument& merged, const ZuvVector<ZuvAnsi2*>& inputs,
-                                          ZuvAnsi& title, ZuvAnsi& report) {
+                                          ZuvAnsi& title, ZuvAnsi& report, bool& outOfMemory) {
     std::unique_ptr<DocumentMerge> steps;
     for (uint32_t i = 0; i < inputs.Count(); ++i) {
         const ZuvAnsi2* name = inputs[i];
@@ -59,6 +55,7 @@ std::unique_ptr<DocumentMerge> LoadInputs(PdfMemDocument& merged, const ZuvVecto
                 steps->Append(part);
             }
         } catch (...) {
+            outOfMemory = CaughtOutOfMemory() || outOfMemory;
             ReportUnmerged(title, report, *name);
         }
     }
@@ -73,7 +70,7 @@ void ChooseTemporaryName(const ZuvAnsi& output, ZuvAnsi& target) {
         ByteBufSetLength(target.Buf(), 0);
         target.AppendText(output.Text());
         target.AppendText(number);
-        target.AppendChars(10, '.', 'p', 'd', 'f', 0);
+        target.AppendLiteral(10, ".pdf");
         if (!FileExists(target.Text())) {
             return;
         }
@@ -81,7 +78,7 @@ void ChooseTemporaryName(const ZuvAnsi& output, ZuvAnsi& target) {
 }
 
 // Completes the document and writes it; false unless the whole file reached the disk.
-bool WriteDocument(PdfMemDocument& document, DocumentMerge& steps, const char* name) {
+bool WriteDocument(PdfMemDocument& document, DocumentMerge& steps, const char* name, bool& outOfMemory) {
     try {
         steps.Finish();
         size_t length = 0;
@@ -95,51 +92,55 @@ bool WriteDocument(PdfMemDocument& document, DocumentMerge& steps, const char* n
         uint64_t size = 0;
         return FileSize(name, size) && size == length;
     } catch (...) {
+        outOfMemory = CaughtOutOfMemory() || outOfMemory;
         return false;
     }
 }
 
 void ReportWriteFailure(ZuvAnsi& title, ZuvAnsi& report, const char* outputName) {
     StartProblem(title, report);
-    report.AppendChars(50, '\r', '\n', 'C', 'o', 'u', 'l', 'd', ' ', 'n', 'o', 't', ' ', 'w', 'r', 'i', 't',
-                       'e', ' ', 'm', 'e', 'r', 'g', 'e', 'd', ' ', 'f', 'i', 'l', 'e', ' ', 't', 'o', ':',
-                       '\r', '\n', 0);
+    report.AppendLiteral(50, "\r\nCould not write merged file to:\r\n");
     report.AppendText(outputName);
 }
 
 void ReportReplaceFailure(ZuvAnsi& title, ZuvAnsi& report, const ZuvAnsi& target) {
     StartProblem(title, report);
-    report.AppendChars(100, '\r', '\n', 'C', 'o', 'u', 'l', 'd', ' ', 'n', 'o', 't', ' ', 'r', 'e', 'p', 'l',
-                       'a', 'c', 'e', ' ', 'e', 'x', 'i', 's', 't', 'i', 'n', 'g', ' ', 'f', 'i', 'l', 'e',
-                       ' ', 'w', 'i', 't', 'h', ' ', 'm', 'e', 'r', 'g', 'e', 'd', ' ', 'f', 'i', 'l', 'e',
-                       '.', ' ', 'M', 'e', 'r', 'g', 'e', 'd', ' ', 'f', 'i', 'l', 'e', ' ', 'i', 's', ' ',
-                       's', 't', 'o', 'r', 'e', 'd', ' ', 'u', 'n', 'd', 'e', 'r', ':', '\r', '\n', 0);
+    report.AppendLiteral(
+        100, "\r\nCould not replace existing file with merged file. Merged file is stored under:\r\n");
     report.AppendText(target.Text());
+}
+
+// "Not enough memory" on a line of its own after the problems reported so far: the inputs listed
+// above it may well be sound files that did not fit in memory.
+void ReportOutOfMemory(ZuvAnsi& title, ZuvAnsi& report) {
+    StartProblem(title, report);
+    const uint32_t length = report.Length();
+    if (length > 0 && report.Text()[length - 1] != '\n') {
+        report.AppendLiteral(20, "\r\nNot enough memory");
+    } else {
+        report.AppendLiteral(20, "Not enough memory\r\n");
+    }
 }
 
 // The closing line of the report, or the whole of it when nothing went wrong.
 MergeOutcome Summarise(ZuvAnsi& title, ZuvAnsi& report, bool saved) {
     if (report.Length() == 0) {
-        title.AppendChars(30, 'V', 'a', 'r', 'n', 'e', 'l', 'l', 'o', 0);
-        report.AppendChars(50, 'F', 'i', 'l', 'e', ' ', 'i', 's', ' ', 's', 'u', 'c', 'c', 'e', 's', 's', 'f',
-                           'u', 'l', 'l', 'y', ' ', 's', 'a', 'v', 'e', 'd', '.', 0);
+        title.AppendLiteral(30, "Varnello");
+        report.AppendLiteral(50, "File is successfully saved.");
         return MergeSaved;
     }
     if (saved) {
-        report.AppendChars(50, '\r', '\n', 'F', 'i', 'l', 'e', ' ', 'i', 's', ' ', 's', 'a', 'v', 'e', 'd',
-                           ' ', 'b', 'u', 't', ' ', 't', 'h', 'e', 'r', 'e', ' ', 'a', 'r', 'e', ' ', 's',
-                           'o', 'm', 'e', ' ', 'e', 'r', 'r', 'o', 'r', 's', '.', 0);
+        report.AppendLiteral(50, "\r\nFile is saved but there are some errors.");
         return MergeSavedWithErrors;
     }
-    report.AppendChars(50, '\r', '\n', 'N', 'o', ' ', 'f', 'i', 'l', 'e', ' ', 'i', 's', ' ', 's', 'a', 'v',
-                       'e', 'd', '.', 0);
+    report.AppendLiteral(50, "\r\nNo file is saved.");
     return MergeNotSaved;
 }
 
 // Writes to the output, or through a temporary name over an existing file of that name.
 // Returns whether a file was written.
 bool SaveMerged(std::unique_ptr<PdfMemDocument>& merged, DocumentMerge& steps, const char* outputName,
-                ZuvAnsi& title, ZuvAnsi& report) {
+                ZuvAnsi& title, ZuvAnsi& report, bool& outOfMemory) {
     ZuvAnsi2 output(outputName);
     ZuvAnsi2 target(outputName);
     // An existing file is never written over: it may be the first input, which the document
@@ -148,7 +149,7 @@ bool SaveMerged(std::unique_ptr<PdfMemDocument>& merged, DocumentMerge& steps, c
     if (replace) {
         ChooseTemporaryName(output, target);
     }
-    const bool written = WriteDocument(*merged, steps, target.Text());
+    const bool written = WriteDocument(*merged, steps, target.Text(), outOfMemory);
     // Closes the first input before anything is moved over it.
     merged.reset();
     if (!written) {
@@ -173,21 +174,26 @@ MergeOutcome MergeFiles(const ZuvVector<ZuvAnsi2*>& inputs, const char* outputNa
         return MergeNotSaved;
     }
     StartPdfLayer();
+    bool outOfMemory = false;
+    bool saved = false;
     std::unique_ptr<PdfMemDocument> merged;
     try {
         merged.reset(new PdfMemDocument());
     } catch (...) {
-        AppendErrorTitle(title);
-        report.AppendChars(20, 'N', 'o', 't', ' ', 'e', 'n', 'o', 'u', 'g', 'h', ' ', 'm', 'e', 'm', 'o', 'r',
-                           'y', 0);
-        return MergeNotSaved;
+        outOfMemory = true;
     }
-    bool saved = false;
-    if (std::unique_ptr<DocumentMerge> steps = LoadInputs(*merged, inputs, title, report)) {
-        if (beforeWrite) {
-            beforeWrite();
+    if (merged) {
+        if (std::unique_ptr<DocumentMerge> steps = LoadInputs(*merged, inputs, title, report, outOfMemory)) {
+            if (beforeWrite) {
+                beforeWrite();
+            }
+            saved = SaveMerged(merged, *steps, outputName, title, report, outOfMemory);
         }
-        saved = SaveMerged(merged, *steps, outputName, title, report);
+        // Gives the memory back before the report grows.
+        merged.reset();
+    }
+    if (outOfMemory) {
+        ReportOutOfMemory(title, report);
     }
     return Summarise(title, report, saved);
 }

@@ -29,8 +29,10 @@ enum MergeOutcome {
 // the output's name exists already (the first input itself, say, however its name is spelled),
 // the result is written to "<output>.<n>.pdf" for the first free n and then moved over it in one
 // step; if that move fails, the existing file stays as it was and the report names the
-// temporary file. A failed write removes what it had written and never touches an input. With
-// no inputs or an empty output name, nothing is done and title and report stay empty.
+// temporary file. A failed write removes what it had written and never touches an input. When
+// loading, appending or writing failed for lack of memory, the line "Not enough memory" follows
+// the problems reported, before the closing line. With no inputs or an empty output name, nothing
+// is done and title and report stay empty.
 // Stream bytes are copied from the inputs when the output is written: an input that has changed
 // by then makes the write fail. `beforeWrite`, when given, runs after the last append and before
 // the write (tests change an input there).

@@ -160,6 +160,16 @@ PdfObject* Resolve(PdfObject* object, PdfVecObjects& objects) {
     return object;
 }
 
+PdfDictionary* DictionaryOf(PdfObject* object, PdfVecObjects& objects) {
+    object = Resolve(object, objects);
+    return object && object->IsDictionary() ? &object->GetDictionary() : nullptr;
+}
+
+PdfArray* ArrayOf(PdfObject* object, PdfVecObjects& objects) {
+    object = Resolve(object, objects);
+    return object && object->IsArray() ? &object->GetArray() : nullptr;
+}
+
 std::vector<NameEntry> ReadNameTree(PdfObject* root, PdfVecObjects& objects) {
     std::vector<NameEntry> entries;
     WalkTree(root, objects, "Names", [&](PdfArray& array) {

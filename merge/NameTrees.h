@@ -32,6 +32,9 @@ struct NumberEntry {
 
 // The object itself, or the object a reference names; null for a missing object or a null.
 PoDoFo::PdfObject* Resolve(PoDoFo::PdfObject* object, PoDoFo::PdfVecObjects& objects);
+// The dictionary or array that `object` is or names; null for anything else.
+PoDoFo::PdfDictionary* DictionaryOf(PoDoFo::PdfObject* object, PoDoFo::PdfVecObjects& objects);
+PoDoFo::PdfArray* ArrayOf(PoDoFo::PdfObject* object, PoDoFo::PdfVecObjects& objects);
 
 // Every entry under `root` (a tree's root node, or a reference to it), in tree order.
 std::vector<NameEntry> ReadNameTree(PoDoFo::PdfObject* root, PoDoFo::PdfVecObjects& objects);

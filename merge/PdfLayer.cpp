@@ -5,6 +5,8 @@
 #include <openssl/provider.h>
 #include <podofo/podofo.h>
 
+#include <new>
+
 void StartPdfLayer() {
     static bool started = false;
     if (started) {
@@ -23,7 +25,7 @@ void StartPdfLayer() {
     (void)standard;
 }
 
-bool PdfOpens(const char* name) {
+bool PdfOpens(const char* name, bool* outOfMemory) {
     StartPdfLayer();
     try {
         // Load rather than the loading constructor: when loading throws, the destructor still
@@ -32,6 +34,21 @@ bool PdfOpens(const char* name) {
         document.Load(name, false);
         // One page is enough to know: large files are not walked through.
         return PagesToMerge(document, 1) > 0;
+    } catch (...) {
+        if (outOfMemory) {
+            *outOfMemory = CaughtOutOfMemory();
+        }
+        return false;
+    }
+}
+
+bool CaughtOutOfMemory() {
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        return true;
+    } catch (const PoDoFo::PdfError& error) {
+        return error.GetError() == PoDoFo::ePdfError_OutOfMemory;
     } catch (...) {
         return false;
     }

@@ -7,6 +7,11 @@
 // at start-up too.
 void StartPdfLayer();
 
-// True when the PDF library opens the file and finds pages in it (PagesToMerge): the test that a
-// candidate of the input list must pass.
-bool PdfOpens(const char* name);
+// True when the PDF library opens the file and finds pages in it (PagesToMerge): the test that a candidate of the input list must pass.
+// When it does not, `outOfMemory` (if given) tells whether memory ran out rather than the file
+// being unreadable.
+bool PdfOpens(const char* name, bool* outOfMemory = nullptr);
+
+// Called inside a handler of any exception: whether the exception being handled says that memory
+// ran out (std::bad_alloc, or the library's out-of-memory error).
+bool CaughtOutOfMemory();

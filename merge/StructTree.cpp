@@ -34,16 +34,6 @@ bool IsStandardType(const std::string& type) {
            standard.find(" " + type + " ") != std::string::npos;
 }
 
-PdfDictionary* DictionaryOf(PdfObject* object, PdfVecObjects& objects) {
-    object = Resolve(object, objects);
-    return object && object->IsDictionary() ? &object->GetDictionary() : nullptr;
-}
-
-PdfArray* ArrayOf(PdfObject* object, PdfVecObjects& objects) {
-    object = Resolve(object, objects);
-    return object && object->IsArray() ? &object->GetArray() : nullptr;
-}
-
 bool IsElement(const PdfDictionary& dictionary) {
     const PdfObject* type = dictionary.GetKey("S");
     return type && type->IsName();
@@ -954,6 +944,6 @@ void StructTreeStep::WriteTrees(PdfObject& root, PdfVecObjects& objects) {
 
 } // namespace
 
-std::unique_ptr<MergeStep> NewStructTreeStep() {
+std::unique_ptr<MergeStep> MakeStructTree() {
     return std::unique_ptr<MergeStep>(new StructTreeStep());
 }

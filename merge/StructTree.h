@@ -7,4 +7,4 @@
 
 #include <memory>
 
-std::unique_ptr<MergeStep> NewStructTreeStep();
+std::unique_ptr<MergeStep> MakeStructTree();

@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
 # Sets up what is missing on a Debian 12 machine and runs every test of Varnello:
 #   1. the portable core natively, with AddressSanitizer and UBSan;
-#   2. the Windows build (x86_64) under Wine on a virtual display;
-# and builds the shipped 32-bit exe. Ends with one line "N passed, N failed".
+#   2. the merge under a memory limit, natively without the sanitizers;
+#   3. the Windows suite on the x86_64 build under 64-bit Wine;
+#   4. the shipped i686 build under 32-bit Wine: the whole Windows suite where this machine runs
+#      32-bit programs directly, and the smoke suite, which is all that runs where they only run
+#      through qemu-user-static;
+#   5. the release zip, built and checked.
+# Each Windows suite runs on a private Xvfb display with one Wine session of its own prefix.
+# Ends with one line "N passed, N failed". It never passes without having run the shipped build:
+# when this machine cannot run 32-bit programs at all, that counts as a failure and says why.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,13 +27,10 @@ done
 passed=0
 failed=0
 status=0
-# Runs one ctest suite, keeps its output and adds its counts to the totals.
-run_suite() {
-    local name=$1
-    shift
-    "$@" 2>&1 | tee "$log/$name.txt"
-    local rc=${PIPESTATUS[0]}
-    local line
+
+# Adds the counts of a finished suite's log (ctest's summary line) to the totals.
+count_suite() {
+    local name=$1 rc=$2 line
     line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log/$name.txt" | tail -n 1)
     if [ -n "$line" ]; then
         local total bad
@@ -38,6 +42,14 @@ run_suite() {
         failed=$((failed + 1))
     fi
     [ "$rc" -eq 0 ] || status=1
+}
+
+# Runs one suite, shows and keeps its output, and counts it.
+run_suite() {
+    local name=$1
+    shift
+    "$@" 2>&1 | tee "$log/$name.txt"
+    count_suite "$name" "${PIPESTATUS[0]}"
 }
 
 # build PRESET [TARGET...]: configures and builds (only the given targets, when there are any).
@@ -60,18 +72,58 @@ build() {
     return 1
 }
 
+# A Windows suite: its own display and its own Wine session.
+windows() {
+    local arch=$1
+    shift
+    tools/with-xvfb.sh tools/wine-session.sh "$arch" "$@"
+}
+
+step "32-bit programs on this machine"
+if i386=$(tools/i386-support.sh); then
+    echo "32-bit programs run $i386$([ "$i386" = qemu ] && echo ' (qemu-user-static): only the smoke suite runs on the shipped build')"
+else
+    i386=none
+    echo "This machine cannot run 32-bit programs: the shipped i686 build cannot be tested here."
+    failed=$((failed + 1))
+    status=1
+fi
+
 if build native-asan; then
     step "Native tests (ASan + UBSan)"
     run_suite native-asan ctest --preset native-asan -j2
 fi
-# The release build of the command-line tool (scripts and the benchmark use it).
-build native varnello-merge || true
-# The shipped 32-bit build: Wine here runs only 64-bit programs, so its tests are not built.
-build win32 varnello varnello-merge || true
-if build win64; then
-    step "Windows tests under Wine"
-    run_suite win64 tools/with-xvfb.sh ctest --preset win64 -j1
+# The release build of the command-line tool (scripts and the benchmark use it), and the tests
+# that need a build without sanitizers.
+if build native varnello-merge merge_memory_test; then
+    step "Out of memory (native, without sanitizers)"
+    run_suite native-memory ctest --preset native -L memory
 fi
+
+win64_built=0
+win32_built=0
+build win64 && win64_built=1
+if [ "$i386" = direct ]; then
+    build win32 && win32_built=1
+else
+    build win32 varnello varnello-merge app_exe_test && win32_built=1
+fi
+
+if [ "$win64_built" = 1 ]; then
+    step "Windows tests under Wine (x86_64)"
+    run_suite win64 windows win64 ctest --preset win64 -j1
+fi
+if [ "$i386" = direct ] && [ "$win32_built" = 1 ]; then
+    step "Windows tests under Wine (i686, the shipped build)"
+    run_suite win32 windows win32 ctest --preset win32 -j1
+fi
+if [ "$i386" != none ] && [ "$win32_built" = 1 ]; then
+    step "Smoke suite of the shipped i686 build ($i386)"
+    run_suite win32-smoke windows win32 /usr/bin/python3 tests/smoke/shipped_build.py build/win32
+fi
+
+step "Release zip"
+run_suite package /usr/bin/python3 tests/package/check_package.py
 
 step "Summary"
 echo "$passed passed, $failed failed"

@@ -28,13 +28,14 @@ protected:
         ShowWindow(m_window, SW_SHOW);
         FocusWindow(m_dlg.m_list);
         m_watcher = std::make_unique<DialogWatcher>(GetCurrentThreadId(), m_window);
-        for (const char* name : {"first.pdf", "second.pdf", "third.pdf"}) {
+        // Names in other scripts than the system code page's reach the list whole.
+        for (const char* name : {"first.pdf", "Отчёт.pdf", "报告 📄.pdf"}) {
             m_pdfs.push_back(m_dir.Path(name));
             WritePdf(m_pdfs.back(), {"page"});
         }
         m_folder = m_dir.Path("a folder");
         CreateDirectoryA(m_folder.c_str(), nullptr);
-        m_text = m_dir.Path("notes.txt");
+        m_text = m_dir.Path("заметки.txt");
         WriteBytes(m_text, "not a PDF\r\n");
     }
 
@@ -152,31 +153,39 @@ TEST_F(IntakeTest, TheListBoxIsTheRegisteredTargetAndAnswersOnlyForDropTargets) 
 }
 
 TEST_F(IntakeTest, ANameLongerThanTheBufferIsRefusedNotCutIntoAnotherName) {
-    // A real PDF whose path fills the 259 characters exactly, and a longer name that starts with it:
-    // cut to the buffer, the long name would turn into the short one.
-    const std::string prefix = m_dir.Dir() + "\\";
-    const std::string fits = prefix + std::string(259 - prefix.size() - 4, 'n') + ".pdf";
-    ASSERT_EQ(259u, fits.size());
-    WritePdf(fits, {"page"});
-    const std::string tooLong = fits + ".old.pdf";
+    // The buffer holds 259 bytes of the code page: in UTF-8, fewer characters of other scripts.
+    for (const std::string fill : {"n", "ж"}) {
+        SCOPED_TRACE(fill);
+        SendMessageA(m_dlg.m_list, LB_RESETCONTENT, 0, 0);
+        m_watcher->Clear();
+        // A real PDF whose path fills the 259 bytes exactly, and a longer name that starts with it:
+        // cut to the buffer, the long name would turn into the short one.
+        std::string fits = m_dir.Dir() + "\\";
+        while (fits.size() + fill.size() + 4 <= 259)
+            fits += fill;
+        fits += std::string(259 - 4 - fits.size(), 'n') + ".pdf";
+        ASSERT_EQ(259u, fits.size());
+        WritePdf(fits, {"page"});
+        const std::string tooLong = fits + ".old.pdf";
 
-    FileListData data({m_pdfs[0], tooLong, m_pdfs[1]});
-    EXPECT_EQ(DRAGDROP_S_DROP, DropOnto(m_dlg.m_list, &data));
-    PumpMessages(m_window);
+        FileListData data({m_pdfs[0], tooLong, m_pdfs[1]});
+        EXPECT_EQ(DRAGDROP_S_DROP, DropOnto(m_dlg.m_list, &data));
+        PumpMessages(m_window);
 
-    EXPECT_EQ((std::vector<std::string>{m_pdfs[0], m_pdfs[1]}), Items());
-    const std::vector<SeenDialog> seen = m_watcher->Seen();
-    ASSERT_EQ(1u, seen.size());
-    EXPECT_EQ("Error", seen[0].caption);
-    EXPECT_NE(std::string::npos, seen[0].text.find(tooLong));
+        EXPECT_EQ((std::vector<std::string>{m_pdfs[0], m_pdfs[1]}), Items());
+        const std::vector<SeenDialog> seen = m_watcher->Seen();
+        ASSERT_EQ(1u, seen.size());
+        EXPECT_EQ("Error", seen[0].caption);
+        EXPECT_NE(std::string::npos, seen[0].text.find(tooLong));
 
-    // A name of exactly 259 characters still fits.
-    m_watcher->Clear();
-    FileListData exact({fits});
-    DropOnto(m_dlg.m_list, &exact);
-    PumpMessages(m_window);
-    EXPECT_EQ((std::vector<std::string>{m_pdfs[0], m_pdfs[1], fits}), Items());
-    EXPECT_TRUE(m_watcher->Seen().empty());
+        // A name of exactly 259 bytes still fits.
+        m_watcher->Clear();
+        FileListData exact({fits});
+        DropOnto(m_dlg.m_list, &exact);
+        PumpMessages(m_window);
+        EXPECT_EQ((std::vector<std::string>{m_pdfs[0], m_pdfs[1], fits}), Items());
+        EXPECT_TRUE(m_watcher->Seen().empty());
+    }
 }
 
 TEST_F(IntakeTest, CtrlVPastesCopiedFilesWithTheFocusOnTheListOrOnAButton) {

@@ -27,10 +27,16 @@ struct ControlSeen {
     bool enabled;
 };
 
+#if defined(_WIN64)
+const char kCaption[] = "Varnello (v.1.1), 64-bit";
+#else
+const char kCaption[] = "Varnello (v.1.1), 32-bit";
+#endif
+
 TEST(Exe, ShowsTheMainWindowWithItsCaptionControlsAndButtonStates) {
     RunningVarnello app(VARNELLO_EXE);
     ASSERT_NE(app.Window(), nullptr) << "no window from " << VARNELLO_EXE;
-    EXPECT_EQ(WindowText(app.Window()), "Varnello (v.1.1), 64-bit");
+    EXPECT_EQ(WindowText(app.Window()), kCaption);
 
     const ControlSeen controls[] = {
         {1, "Button", "&Merge", false}, {2, "Button", "&Close", true},    {57664, "Button", "A&bout", true},
@@ -72,49 +78,67 @@ TEST(Exe, CloseButtonEndsItWithExitCodeZero) {
     EXPECT_EQ(app.ExitCode(), 0);
 }
 
+// File names as a user picks them, in the system's script and in others.
+struct PickedNames {
+    const char* twoPages;
+    const char* broken;
+    const char* onePage;
+    const char* output;
+};
+
+const PickedNames kPickedNames[] = {
+    {"c d.pdf", "b.pdf", "a.pdf", "merged.pdf"},
+    {"Отчёт 2024.pdf", "испорчен.pdf", "报告 📄.pdf", "Σύνοψη.pdf"},
+};
+
 TEST(Exe, AddThroughTheOpenDialogReportsRefusedFilesThenMergeThroughTheSaveDialog) {
-    TempFolder folder;
-    WritePdf(folder.Path("a.pdf"), {"A"});
-    WriteBytes(folder.Path("b.pdf"), "%PDF-1.4 and then nothing");
-    WritePdf(folder.Path("c d.pdf"), {"C1", "C2"});
-    RunningVarnello app(VARNELLO_EXE, folder.Dir().c_str());
-    ASSERT_NE(app.Window(), nullptr);
+    for (const PickedNames& names : kPickedNames) {
+        SCOPED_TRACE(names.twoPages);
+        TempFolder folder;
+        WritePdf(folder.Path(names.onePage), {"A"});
+        WriteBytes(folder.Path(names.broken), "%PDF-1.4 and then nothing");
+        WritePdf(folder.Path(names.twoPages), {"C1", "C2"});
+        RunningVarnello app(VARNELLO_EXE, folder.Dir().c_str());
+        ASSERT_NE(app.Window(), nullptr);
 
-    ::PostMessageA(app.Control(1000), BM_CLICK, 0, 0);
-    HWND open = app.WaitForDialog("Open");
-    ASSERT_NE(open, nullptr);
-    ::SetDlgItemTextA(open, 0x47C, "\"c d.pdf\" \"b.pdf\" \"a.pdf\"");
-    ::PostMessageA(open, WM_COMMAND, IDOK, 0);
-    HWND error = app.WaitForDialog("Error");
-    ASSERT_NE(error, nullptr);
-    EXPECT_EQ(MessageBoxText(error),
-              "Following files could not be added, probably because they are not valid PDF files:\r\n" +
-                  folder.Path("b.pdf") + "\r\n");
-    ::PostMessageA(error, WM_COMMAND, IDOK, 0);
-    ASSERT_NE(WaitForWindow([&]() -> HWND {
-                  return intake_test::ListItems(app.Control(1004)).size() == 2 ? app.Window() : nullptr;
-              }),
-              nullptr);
-    EXPECT_EQ(intake_test::ListItems(app.Control(1004)),
-              (std::vector<std::string>{folder.Path("c d.pdf"), folder.Path("a.pdf")}));
-    EXPECT_TRUE(::IsWindowEnabled(app.Control(IDOK)));
+        ::PostMessageA(app.Control(1000), BM_CLICK, 0, 0);
+        HWND open = app.WaitForDialog("Open");
+        ASSERT_NE(open, nullptr);
+        const std::string picked =
+            std::string("\"") + names.twoPages + "\" \"" + names.broken + "\" \"" + names.onePage + "\"";
+        ::SetDlgItemTextA(open, 0x47C, picked.c_str());
+        ::PostMessageA(open, WM_COMMAND, IDOK, 0);
+        HWND error = app.WaitForDialog("Error");
+        ASSERT_NE(error, nullptr);
+        EXPECT_EQ(MessageBoxText(error),
+                  "Following files could not be added, probably because they are not valid PDF files:\r\n" +
+                      folder.Path(names.broken) + "\r\n");
+        ::PostMessageA(error, WM_COMMAND, IDOK, 0);
+        ASSERT_NE(WaitForWindow([&]() -> HWND {
+                      return intake_test::ListItems(app.Control(1004)).size() == 2 ? app.Window() : nullptr;
+                  }),
+                  nullptr);
+        EXPECT_EQ(intake_test::ListItems(app.Control(1004)),
+                  (std::vector<std::string>{folder.Path(names.twoPages), folder.Path(names.onePage)}));
+        EXPECT_TRUE(::IsWindowEnabled(app.Control(IDOK)));
 
-    // Merge with no output name asks for one first.
-    ::PostMessageA(app.Control(IDOK), BM_CLICK, 0, 0);
-    HWND save = app.WaitForDialog("Save As");
-    ASSERT_NE(save, nullptr);
-    std::string out = folder.Path("merged.pdf");
-    ::SetDlgItemTextA(save, 0x47C, out.c_str());
-    ::PostMessageA(save, WM_COMMAND, IDOK, 0);
-    HWND report = app.WaitForDialog("Varnello");
-    ASSERT_NE(report, nullptr);
-    EXPECT_EQ(MessageBoxText(report), "File is successfully saved.");
-    ::PostMessageA(report, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(ControlText(app.Control(1006)), out);
+        // Merge with no output name asks for one first.
+        ::PostMessageA(app.Control(IDOK), BM_CLICK, 0, 0);
+        HWND save = app.WaitForDialog("Save As");
+        ASSERT_NE(save, nullptr);
+        std::string out = folder.Path(names.output);
+        ::SetDlgItemTextA(save, 0x47C, out.c_str());
+        ::PostMessageA(save, WM_COMMAND, IDOK, 0);
+        HWND report = app.WaitForDialog("Varnello");
+        ASSERT_NE(report, nullptr);
+        EXPECT_EQ(MessageBoxText(report), "File is successfully saved.");
+        ::PostMessageA(report, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(ControlText(app.Control(1006)), out);
 
-    ::PostMessageA(app.Control(IDCANCEL), BM_CLICK, 0, 0);
-    EXPECT_EQ(app.ExitCode(), 0);
-    EXPECT_EQ(PageCountByPoDoFo(out), 3);
+        ::PostMessageA(app.Control(IDCANCEL), BM_CLICK, 0, 0);
+        EXPECT_EQ(app.ExitCode(), 0);
+        EXPECT_EQ(PageCountByPoDoFo(out), 3);
+    }
 }
 
 } // namespace

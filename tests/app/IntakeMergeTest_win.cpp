@@ -1,6 +1,7 @@
 // The main window over the merge engine, in-process, on real PDF files: intake into the list, output
 // selection through the real save dialog, and the merge with its report box.
 #include "app/MainDlg_win.h"
+#include "app/WaitCursor_win.h"
 #include "tests/app/WinTestUtil_win.h"
 #include "tests/merge/PdfFixtures.h"
 
@@ -9,6 +10,7 @@
 
 #include <functional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -89,6 +91,53 @@ std::vector<int> PageWidths(const std::string& path) {
         widths.push_back(static_cast<int>(document.GetPage(i)->GetMediaBox().GetWidth()));
     return widths;
 }
+
+// Watches, from a thread of its own, the cursor that the user sees, for whether it is ever the wait
+// cursor. (The Windows build uses the win32 thread model, without std::thread.)
+class CursorWatch {
+public:
+    // Returns once the watch has looked for the first time.
+    CursorWatch() {
+        m_started = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        m_thread = ::CreateThread(nullptr, 0, &CursorWatch::Run, this, 0, nullptr);
+        ::WaitForSingleObject(m_started, INFINITE);
+        ::CloseHandle(m_started);
+    }
+    ~CursorWatch() { Stop(); }
+    CursorWatch(const CursorWatch&) = delete;
+    CursorWatch& operator=(const CursorWatch&) = delete;
+    bool SawWaitCursor() {
+        Stop();
+        return m_sawWait != 0;
+    }
+
+private:
+    void Stop() {
+        if (!m_thread)
+            return;
+        ::InterlockedExchange(&m_stop, 1);
+        ::WaitForSingleObject(m_thread, INFINITE);
+        ::CloseHandle(m_thread);
+        m_thread = nullptr;
+    }
+    static DWORD WINAPI Run(void* self) {
+        auto* watch = static_cast<CursorWatch*>(self);
+        const HCURSOR wait = ::LoadCursorA(nullptr, IDC_WAIT);
+        while (::InterlockedCompareExchange(&watch->m_stop, 0, 0) == 0) {
+            CURSORINFO info = {};
+            info.cbSize = sizeof info;
+            if (::GetCursorInfo(&info) && info.hCursor == wait)
+                ::InterlockedExchange(&watch->m_sawWait, 1);
+            ::SetEvent(watch->m_started);
+            ::Sleep(1);
+        }
+        return 0;
+    }
+    HANDLE m_started = nullptr;
+    HANDLE m_thread = nullptr;
+    volatile LONG m_stop = 0;
+    volatile LONG m_sawWait = 0;
+};
 
 class IntakeMergeTest : public ::testing::Test {
 protected:
@@ -210,6 +259,63 @@ TEST_F(IntakeMergeTest, SelectReplacesTheOutputNameAndCancelKeepsIt) {
     Press(IDC_SELECT, CancelEverything);
     EXPECT_EQ(WindowText(dialog.m_output), second);
     EXPECT_TRUE(folder.Entries().empty()) << "selecting writes nothing";
+}
+
+// The window does not repaint while it validates or merges: meanwhile the pointer shows the wait
+// cursor, and afterwards the cursor shown before comes back, whatever happened.
+TEST_F(IntakeMergeTest, TheWaitCursorShowsWhileItWorksAndThePreviousCursorComesBack) {
+    const std::vector<int> widths(300, 100); // enough pages for the work to take a while
+    const std::string a = Pdf("a.pdf", widths);
+    const std::string b = Pdf("b.pdf", widths);
+    const std::string bad = folder.Path("bad.pdf");
+    WriteBytes(bad, "<html>not a PDF</html>");
+    ::SetWindowTextA(dialog.m_output, folder.Path("out.pdf").c_str());
+    const auto intake = [&](const std::vector<std::string>& files) {
+        PathList candidates(files);
+        RunAnswering(
+            dialog.m_hWnd, [&] { dialog.AddValidatedFiles(candidates.Get()); }, PressOk);
+    };
+    const auto merge = [&](const std::vector<std::string>& files) {
+        ::SendMessageA(dialog.m_list, LB_RESETCONTENT, 0, 0);
+        List(files);
+        Press(IDOK, PressOk);
+    };
+    const std::pair<const char*, std::function<void()>> runs[] = {
+        {"intake", [&] { intake(std::vector<std::string>(10, a)); }},
+        {"intake with a refused file",
+         [&] {
+             intake({a, a, a, a, bad, b, b, b, b});
+         }},
+        {"merge",
+         [&] {
+             merge({a, b});
+         }},
+        {"merge with a failed input",
+         [&] {
+             merge({a, folder.Path("gone.pdf"), b});
+         }},
+        {"left by an exception",
+         [] {
+             try {
+                 WaitCursor waiting;
+                 ::Sleep(100);
+                 throw std::runtime_error("out of the scope");
+             } catch (const std::exception&) {
+             }
+         }},
+    };
+    const HCURSOR cross = ::LoadCursorA(nullptr, IDC_CROSS);
+    ::SetForegroundWindow(dialog.m_hWnd);
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.first);
+        // The pointer away from every window, so that no window sets a cursor of its own.
+        ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+        ::SetCursor(cross);
+        CursorWatch watch;
+        run.second();
+        EXPECT_TRUE(watch.SawWaitCursor());
+        EXPECT_EQ(::GetCursor(), cross);
+    }
 }
 
 TEST_F(IntakeMergeTest, MergeIsGatedByItsButton) {

@@ -10,16 +10,24 @@
 namespace intake_test {
 
 HGLOBAL MakeFileList(const std::vector<std::string>& names) {
-    size_t size = sizeof(DROPFILES) + 1;
-    for (const std::string& name : names)
-        size += name.size() + 1;
+    // UTF-16, as the shell makes its lists: the window reads them in its own code page.
+    std::vector<std::wstring> wide;
+    size_t size = sizeof(DROPFILES) + sizeof(wchar_t);
+    for (const std::string& name : names) {
+        std::wstring text(name.size() + 1, L'\0');
+        text.resize(
+            static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, name.data(), static_cast<int>(name.size()),
+                                                    &text[0], static_cast<int>(text.size()))));
+        wide.push_back(text);
+        size += (text.size() + 1) * sizeof(wchar_t);
+    }
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
     auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
     header->pFiles = sizeof(DROPFILES);
-    header->fWide = FALSE;
-    char* next = reinterpret_cast<char*>(header) + sizeof(DROPFILES);
-    for (const std::string& name : names) {
-        std::memcpy(next, name.c_str(), name.size() + 1);
+    header->fWide = TRUE;
+    auto* next = reinterpret_cast<wchar_t*>(reinterpret_cast<char*>(header) + sizeof(DROPFILES));
+    for (const std::wstring& name : wide) {
+        std::memcpy(next, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
         next += name.size() + 1;
     }
     GlobalUnlock(memory);

@@ -11,7 +11,7 @@
 
 namespace intake_test {
 
-// A shell file list (DROPFILES with narrow names) in movable global memory.
+// A shell file list in movable global memory, its UTF-8 names in UTF-16 as the shell writes them.
 HGLOBAL MakeFileList(const std::vector<std::string>& names);
 
 // A data object that offers a shell file list, or only plain text when `files` is empty.

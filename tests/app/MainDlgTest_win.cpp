@@ -284,7 +284,8 @@ std::vector<int> SelectedIndices(HWND list) {
     return indices;
 }
 
-// The widest item's text width plus one average character width, measured here in the list's font.
+// The widest item's text width plus one average character width, measured here in the list's font
+// on the items' characters (the items are UTF-8).
 LONG ExpectedExtent(HWND list) {
     HDC dc = ::GetDC(list);
     HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(list, WM_GETFONT, 0, 0)));
@@ -292,8 +293,11 @@ LONG ExpectedExtent(HWND list) {
     ::GetTextMetricsA(dc, &metrics);
     LONG widest = 0;
     for (const std::string& item : Items(list)) {
+        std::wstring characters(item.size(), L'\0');
+        characters.resize(::MultiByteToWideChar(CP_UTF8, 0, item.data(), static_cast<int>(item.size()),
+                                                &characters[0], static_cast<int>(characters.size())));
         SIZE size;
-        ::GetTextExtentPoint32A(dc, item.c_str(), static_cast<int>(item.size()), &size);
+        ::GetTextExtentPoint32W(dc, characters.c_str(), static_cast<int>(characters.size()), &size);
         widest = std::max(widest, size.cx + metrics.tmAveCharWidth);
     }
     ::SelectObject(dc, old);
@@ -367,16 +371,24 @@ TEST_F(MainDlgTest, SeveralSelectedItemsAreNeverMoved) {
 }
 
 TEST_F(MainDlgTest, HorizontalExtentIsTheWidestItemPlusOneAverageCharacter) {
-    AddItems({"C:\\short.pdf", "C:\\a\\much\\longer\\path\\to\\some\\file.pdf", "C:\\mid\\file.pdf"});
-    dialog.UpdateHorizontalExtent();
-    LONG extent = static_cast<LONG>(::SendMessageA(dialog.m_list, LB_GETHORIZONTALEXTENT, 0, 0));
-    EXPECT_EQ(extent, ExpectedExtent(dialog.m_list));
-    EXPECT_GT(extent, 100);
-    Select({1});
-    Press(dialog.m_hWnd, IDC_REMOVE);
-    LONG smaller = static_cast<LONG>(::SendMessageA(dialog.m_list, LB_GETHORIZONTALEXTENT, 0, 0));
-    EXPECT_EQ(smaller, ExpectedExtent(dialog.m_list));
-    EXPECT_LT(smaller, extent);
+    // The widest item in letters of the system's script, then in others, whose UTF-8 bytes outnumber
+    // their characters.
+    const std::vector<const char*> widest = {"C:\\a\\much\\longer\\path\\to\\some\\file.pdf",
+                                             "C:\\Документы\\Годовой отчёт за 2024 год.pdf"};
+    for (const char* item : widest) {
+        SCOPED_TRACE(item);
+        ::SendMessageA(dialog.m_list, LB_RESETCONTENT, 0, 0);
+        AddItems({"C:\\short.pdf", item, "C:\\mid\\file.pdf"});
+        dialog.UpdateHorizontalExtent();
+        LONG extent = static_cast<LONG>(::SendMessageA(dialog.m_list, LB_GETHORIZONTALEXTENT, 0, 0));
+        EXPECT_EQ(extent, ExpectedExtent(dialog.m_list));
+        EXPECT_GT(extent, 100);
+        Select({1});
+        Press(dialog.m_hWnd, IDC_REMOVE);
+        LONG smaller = static_cast<LONG>(::SendMessageA(dialog.m_list, LB_GETHORIZONTALEXTENT, 0, 0));
+        EXPECT_EQ(smaller, ExpectedExtent(dialog.m_list));
+        EXPECT_LT(smaller, extent);
+    }
 }
 
 TEST_F(MainDlgTest, ItemsLongerThanAnyFixedBufferAreMovedAndMeasuredWhole) {

@@ -56,7 +56,7 @@ public:
     }
     // The exit code, or -1 when the process is still running after `timeoutMs`.
     long ExitCode(DWORD timeoutMs = 20000) const {
-        if (::WaitForSingleObject(m_process.hProcess, timeoutMs) != WAIT_OBJECT_0)
+        if (::WaitForSingleObject(m_process.hProcess, Patience(timeoutMs)) != WAIT_OBJECT_0)
             return -1;
         DWORD code = 0;
         ::GetExitCodeProcess(m_process.hProcess, &code);

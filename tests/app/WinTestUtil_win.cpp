@@ -1,5 +1,7 @@
 #include "tests/app/WinTestUtil_win.h"
 
+#include <cstdlib>
+
 #include <map>
 
 std::string WindowText(HWND window) {
@@ -51,8 +53,15 @@ std::vector<HWND> ProcessWindows(DWORD processId, const std::string& className) 
     return c.found;
 }
 
+DWORD Patience(DWORD milliseconds) {
+    char factor[16] = "";
+    const DWORD length = ::GetEnvironmentVariableA("VARNELLO_TEST_PATIENCE", factor, sizeof factor);
+    const int times = length > 0 && length < sizeof factor ? atoi(factor) : 1;
+    return milliseconds * static_cast<DWORD>(times > 1 ? times : 1);
+}
+
 HWND WaitForWindow(const std::function<HWND()>& found, DWORD timeoutMs) {
-    DWORD deadline = ::GetTickCount() + timeoutMs;
+    DWORD deadline = ::GetTickCount() + Patience(timeoutMs);
     for (;;) {
         if (HWND window = found())
             return window;

@@ -15,6 +15,10 @@ std::string ClassName(HWND window);
 std::vector<HWND> ThreadWindows(DWORD threadId, const std::string& className = "");
 std::vector<HWND> ProcessWindows(DWORD processId, const std::string& className = "");
 
+// A waiting time as the machine allows: `milliseconds` times VARNELLO_TEST_PATIENCE (a whole
+// number, 1 when unset), for machines that run the programs slowly (through qemu, say).
+DWORD Patience(DWORD milliseconds);
+
 // Polls `found` every 50 ms, pumping this thread's messages, until it returns a window or
 // `timeoutMs` passes; null on time-out.
 HWND WaitForWindow(const std::function<HWND()>& found, DWORD timeoutMs = 20000);

@@ -93,6 +93,29 @@ TEST(ZuvAnsiAppendChars, AttachedStorage) {
     EXPECT_STREQ(small, "Error0123456789abcd");
 }
 
+// The literal form appends what the list form does, with the same room, on every kind of storage.
+TEST(ZuvAnsiAppendChars, LiteralFormAppendsWhatTheListFormDoes) {
+    struct Case {
+        uint32_t reserve, attach, room;
+    };
+    for (const Case& c : {Case{0, 0, 10}, Case{0, 0, 3}, Case{50, 0, 2}, Case{0, 20, 10}, Case{0, 9, 4}}) {
+        char listStore[64] = {}, literalStore[64] = {};
+        ZuvAnsi2 list, literal;
+        if (c.attach) {
+            ASSERT_TRUE(list.Attach(listStore, c.attach) && literal.Attach(literalStore, c.attach));
+        }
+        list.Reserve(c.reserve);
+        literal.Reserve(c.reserve);
+        list.AppendText("Go");
+        literal.AppendText("Go");
+        EXPECT_EQ(list.AppendChars(c.room, '\r', '\n', 'E', 'r', 'r', 'o', 'r', 0),
+                  literal.AppendLiteral(c.room, "\r\nError"));
+        EXPECT_EQ(list.AppendChars(c.room, 'a', 0, 'b', 0), literal.AppendLiteral(c.room, "a\0b"));
+        EXPECT_STREQ(list.Text(), literal.Text()) << c.room << " " << c.attach;
+        EXPECT_EQ(list.Buf()->capacity, literal.Buf()->capacity);
+    }
+}
+
 TEST(ZuvAnsi, ByteStringConstantsOnce) {
     InitByteStringConstants();
     ASSERT_NE(g_ansiWhitespace, nullptr);

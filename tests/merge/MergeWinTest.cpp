@@ -1,5 +1,5 @@
-// The merge on the static Windows build under Wine: ANSI names, other spellings of the first
-// input, a replacement that Windows refuses, and tagged files through varnello-merge.exe.
+// The merge on the static Windows build under Wine: names in any script, other spellings of the
+// first input, a replacement that Windows refuses, and tagged files through varnello-merge.exe.
 
 #include "merge/MergeEngine.h"
 #include "tests/merge/PdfFixtures.h"
@@ -12,6 +12,15 @@
 #include <cstdlib>
 
 namespace {
+
+// Whether a file of the name exists, the name taken as the UTF-8 text it is in this source: in
+// another code page the single-byte calls would have made and found a file of another name.
+bool ExistsAsSpelled(const std::string& utf8) {
+    std::wstring wide(utf8.size() + 1, L'\0');
+    wide.resize(static_cast<size_t>(
+        MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], static_cast<int>(wide.size()))));
+    return !wide.empty() && GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 class MergeWinTest : public ::testing::Test {
 protected:
@@ -42,14 +51,22 @@ protected:
     TempFolder m_folder;
 };
 
-TEST_F(MergeWinTest, AnsiNamesWithAccentsAreReadAndWritten) {
-    // "café" and "résumé" in the ANSI code page 1252.
-    const std::string a = Pdf("caf\xe9.pdf", 2);
-    const std::string b = Pdf("r\xe9sum\xe9 final.pdf", 1);
-    const std::string out = m_folder.Path("fusionn\xe9.pdf");
-    ExpectSaved(MergeRun({a, b}, out));
-    EXPECT_NE(GetFileAttributesA(out.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(PageCountByPoDoFo(out), 3);
+// The programs' code page is UTF-8, so the single-byte calls carry names in any script.
+TEST_F(MergeWinTest, NamesInAnyScriptAreReadAndWritten) {
+    const char* const names[][3] = {
+        {"café.pdf", "résumé final.pdf", "fusionné.pdf"},
+        {"Отчёт.pdf", "Σύνοψη.pdf", "报告 📄.pdf"},
+    };
+    for (const auto& row : names) {
+        SCOPED_TRACE(row[0]);
+        const std::string a = Pdf(row[0], 2);
+        const std::string b = Pdf(row[1], 1);
+        const std::string out = m_folder.Path(row[2]);
+        ExpectSaved(MergeRun({a, b}, out));
+        EXPECT_TRUE(ExistsAsSpelled(a));
+        EXPECT_TRUE(ExistsAsSpelled(out));
+        EXPECT_EQ(PageCountByPoDoFo(out), 3);
+    }
 }
 
 // Other spellings of the first input: letter case, a relative form, forward slashes.
@@ -113,8 +130,16 @@ TEST_F(MergeWinTest, MergeToolReportsThroughExitCodeAndConsole) {
     EXPECT_EQ(RunMergeTool(out, {a}, log), 0);
     EXPECT_EQ(ReadBytes(log), "File is successfully saved.\r\n");
     EXPECT_EQ(PageCountByPoDoFo(out), 2);
-    EXPECT_EQ(RunMergeTool(out, {m_folder.Path("missing.pdf")}, log), 2);
-    EXPECT_NE(ReadBytes(log).find("\r\nNo file is saved.\r\n"), std::string::npos);
+    // A name in another script is read, and named in the report, as it was typed.
+    const std::string report = Pdf("Отчёт.pdf", 1);
+    ASSERT_TRUE(ExistsAsSpelled(report));
+    EXPECT_EQ(RunMergeTool(out, {report}, log), 0);
+    EXPECT_EQ(PageCountByPoDoFo(out), 1);
+    const std::string missing = m_folder.Path("Отчёт за май.pdf");
+    EXPECT_EQ(RunMergeTool(out, {missing}, log), 2);
+    EXPECT_EQ(ReadBytes(log), "Following files could not be merged, probably because they are not valid PDF "
+                              "files:\r\n" +
+                                  missing + "\r\n\r\nNo file is saved.\r\n");
 }
 
 // Where Wine keeps a file of its drives on the Linux machine.

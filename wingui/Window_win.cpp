@@ -1,6 +1,6 @@
-#include "app/Window_win.h"
+#include "wingui/Window_win.h"
 
-#include "app/CenterRule.h"
+#include "wingui/CenterRule.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "app/CenterRule.h"
+#include "wingui/CenterRule.h"
 
 namespace {
 

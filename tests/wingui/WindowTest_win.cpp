@@ -1,6 +1,6 @@
 // The window framework on real windows: binding and message maps of custom windows and dialogs,
 // modal runs from a resource and from a template in memory, and the centring rule.
-#include "app/Window_win.h"
+#include "wingui/Window_win.h"
 #include "tests/app/WinTestUtil_win.h"
 
 #include <gtest/gtest.h>

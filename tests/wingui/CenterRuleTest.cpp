@@ -1,5 +1,5 @@
 // The centring rule as arithmetic: centre over a rectangle, then keep inside the area.
-#include "app/CenterRule.h"
+#include "wingui/CenterRule.h"
 
 #include <gtest/gtest.h>
 
