@@ -188,6 +188,14 @@ RawPdf WithFiller(size_t size) {
     return pdf;
 }
 
+// The document and an object numbered in the hundred thousands: every number below it is free.
+std::string Sparse() {
+    RawPdf pdf = Document();
+    pdf.Object(300000, "(far)");
+    pdf.StartXRef(pdf.Table(pdf.Entries(), "/Size 300001 /Root 1 0 R"));
+    return pdf.Bytes();
+}
+
 // The document with page 1's content stream given a /Length of -5, and more than 4 KiB after it.
 std::string NegativeLength() {
     RawPdf pdf = WithFiller(6000);
@@ -322,6 +330,7 @@ const std::vector<DamagedPdf>& DamagedPdfs() {
          [] { return WithXRefStream("[1 9 1]", "[0 11]", 0, std::string(44, '\0')); }, kTexts},
         {"xref stream without fields", [] { return WithXRefStream("[0 0 0]", "[0 2000000]"); }, kTexts},
         {"xref stream with a negative /Index", [] { return WithXRefStream("[1 4 2]", "[-5 11]"); }, kTexts},
+        {"an object numbered in the hundred thousands", [] { return Sparse(); }, kTexts},
         {"stream with a negative /Length", [] { return NegativeLength(); }, kNone, true, true},
         {"AES-256 stream one byte longer than a cipher gives",
          [] {
