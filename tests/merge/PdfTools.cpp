@@ -109,5 +109,5 @@ void QpdfEncrypt(const std::string& in, const std::string& out, const std::strin
 }
 
 void WriteRaw(const std::string& path, const RawPdf& pdf) {
-    WriteBytes(path, pdf.Bytes());
+    WriteBytes(path, pdf.File());
 }
