@@ -1,4 +1,5 @@
-// The shipped exe as a process: its window, Add through the real open dialog, exit code 0.
+// The shipped exe as a process: its window, Add through the real open dialog, a drop from another
+// program, exit code 0.
 #include "resources/resource.h"
 #include "tests/app/WinTestUtil_win.h"
 #include "tests/merge/PdfFixtures.h"
@@ -16,7 +17,6 @@ TEST(Exe, ShowsTheMainWindowWithItsCaptionControlsAndButtonStates) {
     for (int id : {IDC_ADD, IDC_REMOVE, IDC_UP, IDC_DOWN, IDOK, IDC_SELECT, IDCANCEL, ID_APP_ABOUT})
         enabled += ::IsWindowEnabled(app.Control(id)) ? WindowText(app.Control(id)) : "-";
     EXPECT_EQ(enabled, "&Add----&Select&CloseA&bout");
-    EXPECT_TRUE(::GetWindowLongA(app.Control(IDC_OUTPUT), GWL_STYLE) & ES_READONLY);
     ::PostMessageA(app.window, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(app.ExitCode(), 0);
 }
@@ -28,7 +28,7 @@ TEST(Exe, EscEndsItWithExitCodeZero) {
     EXPECT_EQ(app.ExitCode(), 0);
 }
 
-TEST(Exe, AddThroughTheOpenDialogListsTheReadableFilesAndReportsTheRest) {
+TEST(Exe, FilesAddedThroughTheOpenDialogAndDroppedFromAnotherProgramAreListed) {
     TempFolder folder;
     const std::string one = folder.Path("报告 📄.pdf"), broken = folder.Path("испорчен.pdf"),
                       two = folder.Path("Отчёт 2024.pdf");
@@ -45,6 +45,16 @@ TEST(Exe, AddThroughTheOpenDialogListsTheReadableFilesAndReportsTheRest) {
                              "not valid PDF files:\r\n" +
                                  broken + "\r\n"}));
     EXPECT_EQ(ListItems(app.Control(IDC_LIST)), (Items{two, one}));
+    // A drop from another program, in front as a file manager would be, brings the window forward.
+    RECT list = {};
+    ::GetWindowRect(app.Control(IDC_LIST), &list);
+    ::SetForegroundWindow(::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, list.right + 200,
+                                            list.bottom + 200, 50, 50, nullptr, nullptr, nullptr, nullptr));
+    ::OleInitialize(nullptr);
+    EXPECT_EQ(DropOnto(app.Control(IDC_LIST), {one}), DRAGDROP_S_DROP);
+    EXPECT_TRUE(WaitUntil([&] { return ListItems(app.Control(IDC_LIST)) == Items{two, one, one}; }));
+    EXPECT_EQ(::GetForegroundWindow(), app.window);
+    ::OleUninitialize();
     ::PostMessageA(app.Control(IDCANCEL), BM_CLICK, 0, 0);
     EXPECT_EQ(app.ExitCode(), 0);
 }

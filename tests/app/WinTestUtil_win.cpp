@@ -1,5 +1,6 @@
 #include "tests/app/WinTestUtil_win.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 std::string WindowText(HWND window) {
@@ -15,14 +16,13 @@ std::string ClassName(HWND window) {
 }
 
 std::vector<HWND> ThreadWindows(DWORD threadId, const std::string& className) {
-    std::vector<HWND> all, found;
+    std::vector<HWND> all;
     ::EnumThreadWindows(
         threadId, [](HWND w, LPARAM all) { return ((std::vector<HWND>*)all)->push_back(w), TRUE; },
         LPARAM(&all));
-    for (HWND w : all)
-        if (ClassName(w) == className)
-            found.push_back(w);
-    return found;
+    all.erase(std::remove_if(all.begin(), all.end(), [&](HWND w) { return ClassName(w) != className; }),
+              all.end());
+    return all;
 }
 
 Items ListItems(HWND list) {
