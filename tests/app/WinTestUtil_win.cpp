@@ -1,6 +1,5 @@
 #include "tests/app/WinTestUtil_win.h"
 
-#include <algorithm>
 #include <cstdlib>
 
 std::string WindowText(HWND window) {
@@ -16,13 +15,11 @@ std::string ClassName(HWND window) {
 }
 
 std::vector<HWND> ThreadWindows(DWORD threadId, const std::string& className) {
-    std::vector<HWND> all;
-    ::EnumThreadWindows(
-        threadId, [](HWND w, LPARAM all) { return ((std::vector<HWND>*)all)->push_back(w), TRUE; },
-        LPARAM(&all));
-    all.erase(std::remove_if(all.begin(), all.end(), [&](HWND w) { return ClassName(w) != className; }),
-              all.end());
-    return all;
+    std::vector<HWND> found;
+    for (HWND w = nullptr; (w = ::FindWindowExA(nullptr, w, className.c_str(), nullptr)) != nullptr;)
+        if (::GetWindowThreadProcessId(w, nullptr) == threadId)
+            found.push_back(w);
+    return found;
 }
 
 Items ListItems(HWND list) {
