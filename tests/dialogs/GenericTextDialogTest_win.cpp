@@ -58,13 +58,14 @@ protected:
                        std::function<void(HWND, GenericTextDialog&)> script, const char* title = "Generic",
                        const std::string& help = "") {
         GenericTextDialog dialog(ZuvAnsi2(title), TestText(markup), ZuvAnsi2(help.c_str()), mode);
-        ActionInLoop act([&] {
-            for (HWND w : ThreadWindows(::GetCurrentThreadId(), "#32770"))
-                if (::IsWindowVisible(w))
-                    return script(w, dialog), true;
-            return false;
-        });
-        ActionInLoop watchdog([] { return false; }, 50, 15000); // ends a dialog that hangs, failing the test
+        ActionInLoop act(
+            [&] {
+                for (HWND w : ThreadWindows(::GetCurrentThreadId(), "#32770"))
+                    if (::IsWindowVisible(w))
+                        return script(w, dialog), true;
+                return false;
+            },
+            15000); // and ends a dialog that hangs, failing the test
         return dialog.DoModal(nullptr, 0);
     }
     static void End(HWND dialog, int id, int code = BN_CLICKED) {

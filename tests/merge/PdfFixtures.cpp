@@ -299,20 +299,15 @@ std::string ReadBytes(const std::string& path) {
     return content.str();
 }
 
-namespace {
-
-// A name list as the window hands it over: it owns its strings, and DestroyOwning deletes it.
-struct PathList {
-    explicit PathList(const std::vector<std::string>& names) : list(*new ZuvVector<ZuvAnsi2*>()) {
-        for (const std::string& name : names) {
-            list.Append(new ZuvAnsi2(name.c_str()));
-        }
+PathList::PathList(const std::vector<std::string>& names) : list(*new ZuvVector<ZuvAnsi2*>()) {
+    for (const std::string& name : names) {
+        list.Append(new ZuvAnsi2(name.c_str()));
     }
-    ~PathList() { list.DestroyOwning(); }
-    ZuvVector<ZuvAnsi2*>& list;
-};
+}
 
-} // namespace
+PathList::~PathList() {
+    list.DestroyOwning();
+}
 
 MergeRunResult MergeRun(const std::vector<std::string>& inputs, const std::string& output,
                         const std::function<void()>& beforeWrite) {

@@ -125,6 +125,15 @@ std::string Replaced(const std::string& text, const std::string& from, const std
 void WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);
 
+// A name list as the window hands it over: it owns its strings, and DestroyOwning deletes it.
+struct PathList {
+    explicit PathList(const std::vector<std::string>& names);
+    ~PathList();
+    PathList(const PathList&) = delete;
+    ZuvVector<ZuvAnsi2*>& Get() { return list; }
+    ZuvVector<ZuvAnsi2*>& list;
+};
+
 // One run of the merge engine, or of the intake, on a list of names, with its texts.
 struct MergeRunResult {
     MergeOutcome outcome;
