@@ -1,11 +1,108 @@
 #include "MarkupTestUtil.h"
-#include "TestDrawer.h"
+#include "markup/TextRenderer.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <utility>
 
 using namespace nsHTMLItem;
 
 namespace {
+
+struct TestFont {
+    int32_t charWidth, height;
+    char kind = 'n'; // normal, bold or underlined
+};
+
+// Window services that are also the drawer they open: they measure deterministically, every
+// character (UTF-16 unit for non-ASCII text) as wide as its font says, every text as high, and
+// record what is drawn.
+struct TestScreen : CWindowServices, CDrawerBase {
+    CDrawerBase* OpenWindowDrawer(WindowHandle) override { return OpenDrawer(nullptr); }
+    CDrawerBase* OpenDrawer(DeviceContext) override {
+        ++openDrawers;
+        font = &contextFont;
+        return this;
+    }
+    // The context's own font must be back when the drawer is given back.
+    void CloseDrawer(CDrawerBase*) override {
+        --openDrawers;
+        fontLeftSelected |= font != &contextFont;
+    }
+    DrawRect ClientRect(WindowHandle) override { return DrawRect{0, 0, 299, 199}; }
+    void InvalidateWindow(WindowHandle) override { ++invalidations; }
+    // The bold variant is a pixel wider per character.
+    FontHandle CreateVariantFont(FontHandle base, FontVariant variant) override {
+        fonts.push_back(std::make_unique<TestFont>(*static_cast<TestFont*>(base)));
+        fonts.back()->kind = variant == Bold ? 'b' : 'u';
+        fonts.back()->charWidth += variant == Bold;
+        ++liveFonts;
+        return fonts.back().get();
+    }
+    void DeleteFont(FontHandle f) override { liveFonts -= f != nullptr; }
+    ColorValue ButtonFaceColor() override { return 0xF0F0F0; }
+
+    DrawSize TextExtent(const CMyASCIIString& text) override {
+        CMyWideString wide;
+        int32_t units = text.IsAscii()       ? int32_t(text.Count())
+                        : ToWide(wide, text) ? int32_t(wide.Count())
+                                             : 0;
+        return DrawSize{units * font->charWidth, font->height};
+    }
+    // "text x,y clip l,t,r,b foreground background font|"
+    void TextOutput(int32_t x, int32_t y, const DrawRect& c, const CMyASCIIString& text) override {
+        std::ostringstream out;
+        out << Str(text) << " " << x << "," << y << " clip " << c.left << "," << c.top << "," << c.right
+            << "," << c.bottom << std::hex << " " << textColor << " " << background << " "
+            << (font == &contextFont ? 'c' : font->kind) << "|";
+        texts += out.str();
+    }
+    bool FillRectangle(const DrawRect& rect, const ColorValue& color) override {
+        fills.push_back({rect, color});
+        return true;
+    }
+    ColorValue SetBackgroundColor(const ColorValue& c, ColorValue* old) override {
+        return Swap(background, c, old);
+    }
+    ColorValue SetTextColor(const ColorValue& c, ColorValue* old) override { return Swap(textColor, c, old); }
+    GdiObject SelectObject(GdiObject object) override {
+        return std::exchange(font, static_cast<TestFont*>(object));
+    }
+    static ColorValue Swap(ColorValue& slot, ColorValue color, ColorValue* previous) {
+        if (previous)
+            *previous = slot;
+        return std::exchange(slot, color);
+    }
+    // Not used by the renderer.
+    uint32_t SetTextAlignment(int) override { return 0; }
+    int GetTextAlignment() override { return 0; }
+    DrawPen* SelectPen(int, int, const ColorValue&) override { return nullptr; }
+    void ReleasePen(DrawPen*) override {}
+    bool HorizontalLine(int32_t, int32_t, int32_t) override { return true; }
+    bool VerticalLine(int32_t, int32_t, int32_t) override { return true; }
+    bool Line(int32_t, int32_t, int32_t, int32_t) override { return true; }
+    bool RectangleOutline(int32_t, int32_t, int32_t, int32_t) override { return true; }
+    bool Circle(const DrawPoint&, int32_t) override { return true; }
+    bool DrawBitmap(BitmapHandle, int32_t, int32_t, int32_t, int32_t, const DrawPoint&) override {
+        return true;
+    }
+    bool DrawBitmapImage(const unsigned char*, int32_t, int32_t, int32_t, int32_t, const DrawPoint&,
+                         bool) override {
+        return true;
+    }
+    DrawSize BitmapImageSize(const unsigned char*) override { return DrawSize{0, 0}; }
+
+    TestFont contextFont{8, 13};
+    TestFont* font = &contextFont;
+    std::string texts;
+    std::vector<std::pair<DrawRect, ColorValue>> fills;
+    ColorValue textColor = 0x000000, background = 0xFFFFFF;
+    int openDrawers = 0, invalidations = 0, liveFonts = 0;
+    bool fontLeftSelected = false;
+    std::vector<std::unique_ptr<TestFont>> fonts;
+};
 
 class RendererTest : public ::testing::Test {
 protected:
@@ -34,7 +131,7 @@ protected:
     }
 
     TestFont font{10, 16};
-    TestServices services;
+    TestScreen services;
     CTextRenderer renderer{services};
 };
 
@@ -86,10 +183,7 @@ TEST_F(RendererTest, PaintFillsClipsColoursAndPutsFontsBack) {
     EXPECT_EQ(services.fills[0].second, 0xF0F0F0u);
     const std::string once = "ab 0,0 clip 0,0,19,15 0 f0f0f0 n|c 22,0 clip 22,0,32,15 0 17d0fd b|"
                              "d 35,0 clip 35,0,45,15 8000 f0f0f0 b|";
-    std::string painted;
-    for (const std::string& text : services.texts)
-        painted += text + "|";
-    EXPECT_EQ(painted,
+    EXPECT_EQ(services.texts,
               once + "e 48,0 clip 48,0,57,15 ff0000 f0f0f0 u|g 60,0 clip 60,0,69,15 ffffff 8080ff u|" + once +
                   "e 48,0 clip 48,0,57,15 8080ff f0f0f0 u|g 60,0 clip 60,0,69,15 ff0000 8080ff u|");
     EXPECT_EQ(services.textColor, 0u);
@@ -98,7 +192,7 @@ TEST_F(RendererTest, PaintFillsClipsColoursAndPutsFontsBack) {
     renderer.SetFont(&font); // new derived fonts replace the old ones
     EXPECT_EQ(services.liveFonts, 2);
 
-    TestServices plain; // without a font of its own, the context's font serves every kind
+    TestScreen plain; // without a font of its own, the context's font serves every kind
     {
         CTextRenderer contextFont(plain);
         contextFont.SetText(TestText("<xml><text>ab</text><b>b</b></xml>"));
