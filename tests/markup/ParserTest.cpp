@@ -3,37 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <sstream>
 #include <vector>
 
 #ifndef _WIN32
 #include <pthread.h>
 #endif
 
-using namespace nsHTMLItem;
 
 namespace {
-
-// One line per item: the kind, its text in brackets ("~" when not ASCII), the target after "->"
-// and the colours.
-std::string Describe(const CItemList& items) {
-    static const char* const kinds[] = {"br", "para", "text", "bold", "formula", "link"};
-    std::ostringstream out;
-    for (uint32_t i = 0; i < items.Count(); ++i) {
-        out << kinds[items[i]->m_type];
-        if (auto* text = dynamic_cast<const CTextItem*>(items[i])) {
-            out << "[" << Str(text->m_text) << "]" << (text->m_text.IsAscii() ? "" : "~");
-            if (auto* link = dynamic_cast<const CTagAItem*>(text))
-                out << "->" << Str(link->m_target);
-            if (text->m_hasBackground)
-                out << " bg=" << std::hex << text->m_background << std::dec;
-            if (text->m_hasTextColor)
-                out << " fg=" << std::hex << text->m_textColor << std::dec;
-        }
-        out << "\n";
-    }
-    return out.str();
-}
 
 std::string Parse(const std::string& markup) {
     InitMarkupForTests();

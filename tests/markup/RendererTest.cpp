@@ -7,7 +7,6 @@
 #include <sstream>
 #include <utility>
 
-using namespace nsHTMLItem;
 
 namespace {
 

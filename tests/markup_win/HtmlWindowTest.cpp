@@ -55,7 +55,8 @@ protected:
     const CTextItem* Hovered() { return static_cast<const CTextItem*>(m_window.GetRenderer().HoveredLink()); }
 
     HFONT m_font = PlainFont(16);
-    HWND m_host = CreateHostWindow(600, 300);
+    HWND m_host = ::CreateWindowExA(0, "STATIC", "host", WS_POPUP | WS_VISIBLE, 50, 50, 600, 300, nullptr,
+                                    nullptr, nullptr, nullptr);
     CHtmlWindow m_window;
     const CTextItem* m_item[3] = {}; // first link, text between, second link
 };
@@ -89,9 +90,7 @@ TEST_F(HtmlWindowTest, HoverClickAndLeave) {
     EXPECT_EQ(std::make_pair(true, 0), std::make_pair(Pixels(0, ltRed) > 0, Pixels(0, blue)));
     EXPECT_GT(Pixels(2, blue), 0);
     ::SendMessageA(m_window.m_hWnd, WM_MOUSELEAVE, 0, 0);
-    EXPECT_EQ(nullptr, Hovered());
-    EXPECT_TRUE(TakeInvalidation());
-    EXPECT_EQ(::LoadCursorA(nullptr, IDC_ARROW), ::GetCursor());
+    EXPECT_TRUE(!Hovered() && TakeInvalidation() && ::LoadCursorA(nullptr, IDC_ARROW) == ::GetCursor());
 
     ::DeleteFileA((ProgramFolder() + "link-opened.txt").c_str());
     for (int releasedOn : {1, 0}) {
