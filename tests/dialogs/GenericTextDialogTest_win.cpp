@@ -26,8 +26,9 @@ RECT RectIn(HWND dialog, HWND child) {
 
 // Runs a dialog over the markup with `script` called once from inside its loop; the script must
 // end it.
-INT_PTR Run(const std::string& markup, uint32_t mode, std::function<void(HWND, GenericTextDialog&)> script,
-            const char* title = "Generic", const std::string& help = "") {
+INT_PTR RunDialog(const std::string& markup, uint32_t mode,
+                  std::function<void(HWND, GenericTextDialog&)> script, const char* title = "Generic",
+                  const std::string& help = "") {
     InitMarkupForTests();
     GenericTextDialog dialog(ZuvAnsi2(title), TestText(markup), ZuvAnsi2(help.c_str()), mode);
     ActionInLoop act([&] {
@@ -72,7 +73,7 @@ Facts Show(const std::string& markup, uint32_t mode, const char* title = "Generi
         f.row += " focus " + std::to_string(::GetDlgCtrlID(::GetFocus()));
         End(dialog, IDCANCEL);
     };
-    EXPECT_EQ(IDCANCEL, Run(markup, mode, observe, title));
+    EXPECT_EQ(IDCANCEL, RunDialog(markup, mode, observe, title));
     return f;
 }
 
@@ -81,19 +82,18 @@ Facts Show(const std::string& markup, uint32_t mode, const char* title = "Generi
 // Only the low word of a command counts; Esc cancels; Enter presses the button with the focus; Help
 // opens the help link and leaves the dialog open.
 TEST(GenericTextDialogTest, CommandsAndKeysEndItWithTheirId) {
-    for (uint32_t mode : {0u, 3u, 7u}) {
-        for (int id : {int(IDOK), int(IDCANCEL), kClose})
-            EXPECT_EQ(id,
-                      Run(kShort, mode, [id](HWND window, GenericTextDialog&) { End(window, id, 0x1234); }));
-        const std::pair<WPARAM, int> keys[] = {{VK_ESCAPE, IDCANCEL}, {VK_RETURN, mode == 0 ? IDOK : kClose}};
-        for (const auto& [key, result] : keys)
-            if (mode != 7)
-                EXPECT_EQ(result, Run(kShort, mode,
-                                      [key = key](HWND, GenericTextDialog&) {
-                                          ::PostMessageA(::GetFocus(), WM_KEYDOWN, key, 0);
-                                      }))
-                    << mode;
-    }
+    for (uint32_t mode : {0u, 3u, 7u})
+        for (const auto& [key, id] : {std::pair<WPARAM, int>{0, IDOK},
+                                      {0, IDCANCEL},
+                                      {0, kClose},
+                                      {VK_ESCAPE, IDCANCEL},
+                                      {VK_RETURN, mode ? kClose : IDOK}})
+            if (mode != 7 || !key) {
+                auto act = [key = key, id = id](HWND window, GenericTextDialog&) {
+                    key ? void(::PostMessageA(::GetFocus(), WM_KEYDOWN, key, 0)) : End(window, id, 0x1234);
+                };
+                EXPECT_EQ(id, RunDialog(kShort, mode, act)) << mode << " " << key;
+            }
     ::DeleteFileA((ProgramFolder() + "link-opened.txt").c_str());
     bool stillOpen = false;
     auto help = [&](HWND window, GenericTextDialog&) {
@@ -101,7 +101,7 @@ TEST(GenericTextDialogTest, CommandsAndKeysEndItWithTheirId) {
         stillOpen = ::IsWindowVisible(window);
         End(window, IDOK);
     };
-    EXPECT_EQ(IDOK, Run(kShort, 1, help, "Generic", ProgramFolder() + "help_opened_marker.exe"));
+    EXPECT_EQ(IDOK, RunDialog(kShort, 1, help, "Generic", ProgramFolder() + "help_opened_marker.exe"));
     EXPECT_TRUE(stillOpen);
     EXPECT_EQ(1, OpenedLinks());
 }

@@ -7,7 +7,6 @@
 #include <sstream>
 #include <utility>
 
-
 namespace {
 
 struct TestFont {
@@ -201,28 +200,8 @@ TEST_F(RendererTest, PaintFillsClipsColoursAndPutsFontsBack) {
 }
 
 // Both edges of a link take the pointer; a change of hovered link, and only a change, repaints.
-TEST_F(RendererTest, HoverHitTestAndInvalidation) {
-    Show("<xml><a href='1'>aaaa</a><a href='2'>bbbb</a><text>tttt</text><a href='3'></a></xml>");
-    const struct {
-        int32_t x, y;
-        std::string link;
-        int invalidations;
-    } moves[] = {{0, 0, "1", 1},  {39, 15, "1", 1}, {40, 1, "", 2},  {42, 1, "2", 3}, {81, 15, "2", 3},
-                 {42, 16, "", 4}, {90, 1, "", 4},   {126, 0, "", 4}, {-1, 0, "", 4}};
-    for (const auto& m : moves) {
-        renderer.UpdateHover(m.x, m.y);
-        EXPECT_EQ(Hovered(), m.link) << m.x << "," << m.y;
-        EXPECT_EQ(services.invalidations, m.invalidations) << m.x << "," << m.y;
-    }
-    renderer.ClearHover();
-    EXPECT_EQ(services.invalidations, 4);
-    Show("<xml><a href='x'></a></xml>"); // empty, at the line start: right edge -1
-    renderer.UpdateHover(0, 0);
-    EXPECT_EQ(Hovered(), "");
-}
-
 // Only a press and a release on the same link open it; new text forgets hover and press.
-TEST_F(RendererTest, PressAndReleaseOnTheSameLinkOpensIt) {
+TEST_F(RendererTest, HoverPressAndRelease) {
     struct Log : CObserver {
         void Update(CSubject* subject, uint32_t code, uint32_t, uint32_t) override {
             opened +=
@@ -231,18 +210,25 @@ TEST_F(RendererTest, PressAndReleaseOnTheSameLinkOpensIt) {
         std::string opened;
     } log;
     renderer.Attach(&log);
-    Show("<xml><a href='one'>aaaa</a><text>tt</text><a href='two'>bbbb</a></xml>"); // 0..39, 42..61, 64..103
-    std::istringstream script("h5 p50 r5 h5 p5 h50 r50 p50 h70 r70 h5 p5 h70 r70 h70 p70 r71 r71");
-    for (std::string step; script >> step;) {
-        const int32_t x = std::stoi(step.substr(1));
-        step[0] == 'h'   ? renderer.UpdateHover(x, 5)
-        : step[0] == 'p' ? renderer.PressAt(x, 5)
-                         : renderer.ReleaseAt(x, 5);
+    // Links 0..39 and 42..81, a text 84..123, an empty link at 126.
+    Show("<xml><a href='1'>aaaa</a><a href='2'>bbbb</a><text>tttt</text><a href='3'></a></xml>");
+    std::istringstream script("h0,0 h39,15 h40,1 h42,1 h81,15 h42,16 h90,1 h126,0 h-1,0 c0,0 "
+                              "h5,5 p90,5 r5,5 h5,5 p5,5 h90,5 r90,5 p90,5 h60,5 r60,5 h5,5 p5,5 h60,5 r60,5 "
+                              "h60,5 p60,5 r61,5 r61,5");
+    std::string seen;
+    for (std::string step; script >> step; seen += Hovered() + std::to_string(services.invalidations) + " ") {
+        const int32_t x = std::stoi(step.substr(1)), y = std::stoi(step.substr(step.find(',') + 1));
+        step[0] == 'h'   ? renderer.UpdateHover(x, y)
+        : step[0] == 'p' ? renderer.PressAt(x, y)
+        : step[0] == 'r' ? renderer.ReleaseAt(x, y)
+                         : renderer.ClearHover();
     }
-    EXPECT_EQ(log.opened, "two0");
-    renderer.PressAt(70, 5);
-    Show("<xml><a href='other'>aaaa</a></xml>");
+    EXPECT_EQ(seen, "11 11 2 23 23 4 4 4 4 4 15 15 15 15 15 6 6 6 27 27 18 18 29 29 29 29 29 29 ");
+    EXPECT_EQ(log.opened, "20");
+    renderer.PressAt(60, 5);
+    Show("<xml><a href='x'></a></xml>"); // empty, at the line start: right edge -1
+    EXPECT_EQ(renderer.HoveredLink(), renderer.PressedLink());
+    renderer.UpdateHover(0, 0);
     EXPECT_EQ(renderer.HoveredLink(), nullptr);
-    EXPECT_EQ(renderer.PressedLink(), nullptr);
     EXPECT_TRUE(renderer.Detach(&log));
 }

@@ -7,58 +7,52 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 using NSMyWTLWrapper::CWinDrawer;
+using winui_test::PlainFont;
 
 namespace {
 
 constexpr COLORREF kWhite = RGB(255, 255, 255), kBlack = 0, kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255);
 
 // A white memory device context with a drawer on it, whose pixels can be read.
-class Canvas {
-public:
-    Canvas(int width, int height, HFONT font = nullptr) : m_width(width), m_height(height) {
+struct Canvas {
+    Canvas(int width, int height, HFONT font = nullptr)
+        : w(width), h(height), dc(::CreateCompatibleDC(nullptr)) {
         BITMAPINFO info = {};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        dc = ::CreateCompatibleDC(nullptr);
-        m_bitmap =
-            ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
-        m_old = ::SelectObject(dc, m_bitmap);
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        old = ::SelectObject(
+            dc, ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0));
         ::SelectObject(dc, font ? font : ::GetStockObject(SYSTEM_FONT));
-        std::fill(m_bits, m_bits + width * height, 0xFFFFFF);
+        std::fill(bits, bits + w * h, 0xFFFFFF);
         drawer.AttachDC(dc);
     }
     ~Canvas() {
-        ::DeleteObject(::SelectObject(dc, m_old));
+        ::DeleteObject(::SelectObject(dc, old));
         ::DeleteDC(dc);
     }
     COLORREF At(int x, int y) const {
-        ::GdiFlush();
-        const uint32_t p = m_bits[y * m_width + x];
-        return RGB(p >> 16, (p >> 8) & 0xFF, p & 0xFF);
+        return (::GdiFlush(),
+                RGB(bits[y * w + x] >> 16, (bits[y * w + x] >> 8) & 0xFF, bits[y * w + x] & 0xFF));
     }
+    std::vector<uint32_t> Pixels() const { return (::GdiFlush(), std::vector<uint32_t>(bits, bits + w * h)); }
     // "n in left,top,right,bottom": how many pixels are not white, and where.
     std::string Ink() const {
-        int n = 0, l = m_width, t = m_height, r = -1, b = -1;
-        for (int y = 0; y < m_height; ++y)
-            for (int x = 0; x < m_width; ++x)
+        int n = 0, l = w, t = h, r = -1, b = -1;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
                 if (At(x, y) != kWhite)
                     ++n, l = std::min(l, x), t = std::min(t, y), r = std::max(r, x), b = std::max(b, y);
         return std::to_string(n) + " in " + std::to_string(l) + "," + std::to_string(t) + "," +
                std::to_string(r) + "," + std::to_string(b);
     }
-    bool operator==(const Canvas& o) const {
-        return (::GdiFlush(), std::equal(m_bits, m_bits + m_width * m_height, o.m_bits));
-    }
 
+    int w, h;
     HDC dc;
+    HGDIOBJ old;
+    uint32_t* bits = nullptr;
     CWinDrawer drawer;
-
-private:
-    int m_width, m_height;
-    HBITMAP m_bitmap;
-    HGDIOBJ m_old;
-    uint32_t* m_bits = nullptr;
 };
 
 } // namespace
@@ -115,7 +109,7 @@ TEST(WinDrawer, ShapesCoverTheirPixels) {
 // Non-ASCII text goes to the wide calls as UTF-16, measured and drawn whole however long (past the
 // drawer's stack buffer), exactly as ExtTextOutW draws it; ASCII text to the narrow calls, whole.
 TEST(WinDrawer, TextIsMeasuredAndDrawnWhole) {
-    std::string bytes;
+    std::string bytes, ascii(1500, 'x');
     std::wstring units;
     for (int i = 0; i < 1500; ++i) {
         bytes += i % 3 ? "\xC3\xA9" : "x";
@@ -123,18 +117,18 @@ TEST(WinDrawer, TextIsMeasuredAndDrawnWhole) {
     }
     HFONT font = PlainFont(8);
     SIZE size, narrow;
-    Canvas probe(1, 1, font);
-    ::GetTextExtentPoint32W(probe.dc, units.c_str(), int(units.size()), &size);
-    ::GetTextExtentPoint32A(probe.dc, std::string(1500, 'x').c_str(), 1500, &narrow);
-    EXPECT_EQ(narrow.cx, probe.drawer.TextExtent(TestText(std::string(1500, 'x'))).width);
-    Canvas drawn(size.cx + 10, size.cy, font), direct(size.cx + 10, size.cy, font);
+    Canvas drawn(5000, 12, font), direct(5000, 12, font);
+    ::GetTextExtentPoint32W(drawn.dc, units.c_str(), int(units.size()), &size);
+    ::GetTextExtentPoint32A(drawn.dc, ascii.c_str(), 1500, &narrow);
     const DrawSize measured = drawn.drawer.TextExtent(TestText(bytes));
-    EXPECT_EQ(std::make_pair(size.cx, size.cy), std::make_pair(measured.width, measured.height));
+    EXPECT_EQ(
+        (std::vector<LONG>{size.cx, size.cy, narrow.cx}),
+        (std::vector<LONG>{measured.width, measured.height, drawn.drawer.TextExtent(TestText(ascii)).width}));
     drawn.drawer.TextOutput(0, 0, {0, 0, size.cx + 9, size.cy - 1}, TestText(bytes));
     RECT clip = {0, 0, size.cx + 10, size.cy};
     ::ExtTextOutW(direct.dc, 0, 0, ETO_OPAQUE | ETO_CLIPPED, &clip, units.c_str(), UINT(units.size()),
                   nullptr);
-    EXPECT_TRUE(drawn == direct);
+    EXPECT_TRUE(drawn.Pixels() == direct.Pixels() && size.cx < 4990 && size.cy <= 12);
     EXPECT_NE('0', drawn.Ink()[0]) << "something was drawn";
     ::DeleteObject(font);
 }
