@@ -1,5 +1,4 @@
-// The About text: what the markup parser makes of it, and that it stays within the About command's
-// fixed storage.
+// The About text as parsed, built within the About command's fixed storage.
 #include "dialogs/AboutText.h"
 #include "tests/markup/MarkupTestUtil.h"
 

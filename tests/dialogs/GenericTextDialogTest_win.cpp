@@ -1,5 +1,4 @@
-// The generic text dialog run modally under Wine. A thread timer fires inside the dialog's own modal
-// loop; it finds the dialog, looks at it and ends it with a command.
+// The generic text dialog run modally under Wine, looked at and ended from inside its loop.
 #include "dialogs/GenericTextDialog_win.h"
 
 #include "tests/app/WinTestUtil_win.h"
@@ -24,8 +23,7 @@ RECT RectIn(HWND dialog, HWND child) {
     return r;
 }
 
-// Runs a dialog over the markup with `script` called once from inside its loop; the script must
-// end it.
+// Runs a dialog over the markup; `script`, called once from inside its loop, must end it.
 INT_PTR RunDialog(const std::string& markup, uint32_t mode,
                   std::function<void(HWND, GenericTextDialog&)> script, const char* title = "Generic",
                   const std::string& help = "") {
@@ -79,8 +77,7 @@ Facts Show(const std::string& markup, uint32_t mode, const char* title = "Generi
 
 } // namespace
 
-// Only the low word of a command counts; Esc cancels; Enter presses the button with the focus; Help
-// opens the help link and leaves the dialog open.
+// A command's low word ends it; Esc cancels, Enter presses the focus; Help opens its link.
 TEST(GenericTextDialogTest, CommandsAndKeysEndItWithTheirId) {
     for (uint32_t mode : {0u, 3u, 7u})
         for (const auto& [key, id] : {std::pair<WPARAM, int>{0, IDOK},

@@ -67,8 +67,7 @@ TEST(Template, Bytes) {
                        "sArial a d63 d0 d50000001 w5 w6 w7 w8 d1234 wFFFF w80 sB w0"));
 }
 
-// The block grows by (n / 1024 + 1) * 1024 exactly when a write passes its end, keeping what was
-// written and zeros beyond.
+// Grows by (n / 1024 + 1) * 1024 when a write passes the end, keeping the bytes, zeros beyond.
 TEST(Template, GrowthAtTheBlockEnd) {
     CMemDlgTemplate t;
     ASSERT_TRUE(t.Create(false, "Grow", 0, 0, 1, 1));
@@ -84,8 +83,7 @@ TEST(Template, GrowthAtTheBlockEnd) {
     EXPECT_EQ(t.GetAllocated(), 4096u);
 }
 
-// A failed write stops the template: nothing is added after it, and the error stays until a new
-// Create; a failed growth keeps the block written so far.
+// A failed write stops the template until a new Create; a failed growth keeps the block.
 TEST(Template, FailuresStopTheTemplate) {
     CMemDlgTemplate t, none;
     EXPECT_FALSE(t.AddControl(0x0080u, 1, 0, 0, 1, 1, 0, 0, "OK") || t.Error() == memdlg::kS_OK); // no Create

@@ -22,9 +22,8 @@ INT_PTR CALLBACK CountChildrenAndEnd(HWND dialog, UINT message, WPARAM, LPARAM) 
 
 } // namespace
 
-// The generic text dialog's template, standard and extended: caption, font, and four buttons in
-// template order at their mapped places; grown past its first 1024 bytes, still one template that
-// runs modally.
+// The generic dialog's template, standard and extended: caption, font, buttons in order at their
+// mapped places; grown past 1024 bytes, still one template that runs modally.
 TEST(TemplateOnWindows, StandardAndExtendedTemplatesMakeTheGenericDialog) {
     for (bool extended : {false, true}) {
         CMemDlgTemplate t;

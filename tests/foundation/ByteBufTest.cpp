@@ -134,8 +134,7 @@ TEST(ByteBuf, OutOfMemoryLeavesUsableEmptyBuffers) {
     EXPECT_TRUE(e.buf->result == RC_OUT_OF_MEMORY && !e.buf->data && !e.buf->capacity);
 }
 
-// Elements of 4 bytes (or a multiple of 4) only; growth to 10, then doubling; a middle insert
-// shifts the tail; a null source inserts zeros.
+// Elements of a multiple of 4 bytes; growth 10, then doubling; a null source inserts zeros.
 TEST(ElemBuf, SizesInsertsAndGrowth) {
     EXPECT_EQ(ElemBufCreate(3), nullptr);
     Elems e(4);

@@ -1,5 +1,4 @@
-// The array and string containers. The markup tests cover the searches and trims the parser uses,
-// the conversion tests and the GDI drawer the wide strings.
+// The array and string containers (searches and trims: through the markup parser).
 #include "foundation/MyString.h"
 
 #include <gtest/gtest.h>
@@ -15,8 +14,7 @@ std::string Str(const CMyASCIIString& s) {
 
 } // namespace
 
-// Growth by 1.6 from 10; Reserve exact and never shrinking; an owning vector deletes in order and
-// keeps its storage.
+// Growth by 1.6 from 10; Reserve exact, never shrinking; an owning vector deletes in order.
 TEST(Vector, GrowthReserveAndOwnership) {
     CMyVector_EF<int*> v;
     std::vector<uint32_t> capacities;

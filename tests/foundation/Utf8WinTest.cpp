@@ -1,5 +1,4 @@
-// Our own UTF-8 decoder, used where there is no MultiByteToWideChar, against the real one: every
-// sequence of up to four bytes drawn from the bytes where the rules change.
+// Our UTF-8 decoder against MultiByteToWideChar: every sequence of up to four edge bytes.
 #include "foundation/Utf8.h"
 
 #include <gtest/gtest.h>

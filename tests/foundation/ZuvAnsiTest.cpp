@@ -53,8 +53,7 @@ TEST(ZuvAnsi, AppendLiteralAppendsWhatTheListFormDoes) {
     }
 }
 
-// Growth as the byte buffers grow, an own element appended while the storage moves; an owning
-// vector deletes its strings and itself.
+// Growth with an own element appended while storage moves; an owning vector deletes all.
 TEST(ZuvVector, GrowthAndOwnership) {
     static int destroyed = 0;
     struct CountedString : ZuvAnsi2 {

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-// Every name of the table with its code and value (red in the low byte); names are whole and
-// case-sensitive, and every other code of the 67 is black.
+// Names (whole, case-sensitive) give code and value, red low; the other codes of 67 are black.
 TEST(Colors, NamesGiveTheirValues) {
     ASSERT_TRUE(InitColorPalette() && InitColorPalette()); // twice: the same table
     const std::string table =

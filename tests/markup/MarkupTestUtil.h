@@ -23,8 +23,7 @@ inline std::string Str(const CMyASCIIString& s) {
 
 using namespace nsHTMLItem; // the item classes, in every markup test
 
-// One line per item: the kind, its text in brackets ("~" when not ASCII), the target after "->"
-// and the colours.
+// One line per item: kind, [text] ("~" when not ASCII), "->" target, colours.
 inline std::string Describe(const CItemList& items) {
     static const char* const kinds[] = {"br", "para", "text", "bold", "formula", "link"};
     std::ostringstream out;

@@ -9,7 +9,6 @@
 #include <pthread.h>
 #endif
 
-
 namespace {
 
 std::string Parse(const std::string& markup) {
@@ -72,8 +71,7 @@ TEST(ParseMarkup, ThreeForms) {
         EXPECT_EQ(Parse(markup), items) << markup.substr(0, 80);
 }
 
-// Deep nesting is read with an explicit stack and released without recursion: natively on a small
-// stack, where any recursion over the levels overflows.
+// Deep nesting read and released without recursion: natively on a stack recursion overflows.
 TEST(ParseMarkup, DeepNestingNeedsNoStack) {
     std::pair<std::string, std::string> job{"<xml>", ""};
     for (int i = 0; i < 100000; ++i)
@@ -96,8 +94,7 @@ TEST(ParseMarkup, DeepNestingNeedsNoStack) {
     EXPECT_EQ(job.second, "link[]->\n");
 }
 
-// The list is emptied and reused; every prefix of valid texts, in a buffer of exactly that size,
-// is read without reading past it (the sanitizer reports any such read).
+// The list is reused; every prefix of a text, in a buffer of its size, is read within it (ASan).
 TEST(ParseMarkup, ReusedListAndEveryTruncation) {
     CItemList items;
     ParseMarkup(TestText("one\ntwo"), items);

@@ -4,8 +4,8 @@
 
 #include <string>
 
-// Observers are called in the order attached, once per attachment; detaching removes one. The
-// list under it (also the XML tree's) is checked at both ends, spliced and popped.
+// Observers called in attach order, once per attachment; detaching removes one. The list under
+// it (also the XML tree's) at both ends, spliced and popped.
 TEST(Subject, NotifyOrderAttachAndDetach) {
     struct Recorder : CObserver {
         Recorder(std::string& l, char n) : log(&l), name(n) {}

@@ -1,5 +1,4 @@
-// The markup window as a real child window under Wine: hover, cursors, leave, clicks that open a
-// link through the shell, and sizing to the text.
+// The markup window as a real child window under Wine.
 #include "markup/HtmlWindow_win.h"
 
 #include "tests/markup_win/WinUiTestUtil.h"
@@ -109,8 +108,7 @@ TEST_F(HtmlWindowTest, HoverClickAndLeave) {
     EXPECT_TRUE(PumpUntil([&] { return Hovered() == nullptr; }));
 }
 
-// The window takes the needed size, two pixels more with a border; it observes its renderer from
-// creation to destruction.
+// The needed size, 2 more with a border; it observes its renderer from creation to destruction.
 TEST_F(HtmlWindowTest, SizeAndObserverLifetime) {
     for (DWORD border : {0L, WS_BORDER}) {
         ShowLinks(WS_CHILD | WS_VISIBLE | border);

@@ -1,5 +1,4 @@
-// Stands in for the program a link opens: each start appends one line to "link-opened.txt" beside
-// this program, so a test can see that, and how often, the shell opened the link.
+// Stands in for a linked program: each start appends a line to "link-opened.txt" beside it.
 #include <windows.h>
 
 #include <fstream>

@@ -1,5 +1,4 @@
-// The GDI drawer on a memory device context with a 32-bit DIB section, so that every pixel it draws
-// can be read back.
+// The GDI drawer on a memory DC with a 32-bit DIB section, every pixel readable.
 #include "markup/WinDrawer_win.h"
 #include "tests/markup_win/WinUiTestUtil.h"
 

@@ -37,8 +37,7 @@ inline std::string ProgramFolder() {
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
-// Waits until the link marker program has written "link-opened.txt" beside this program, and
-// answers how many times it was started.
+// How many times the link marker program started, once it has written its file.
 inline int OpenedLinks() {
     const std::string marker = ProgramFolder() + "link-opened.txt";
     PumpUntil([&] { return ::GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }, 20000);
