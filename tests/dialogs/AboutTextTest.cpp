@@ -16,9 +16,9 @@ TEST(AboutText, ParsesToProductLineBreakLinkAndNotice) {
     EXPECT_EQ(0, storage[text.Count()]);
     CItemList items;
     ParseMarkup(text, items);
-    EXPECT_EQ(Describe(items), "text[Varnello Application (v.1.1)]\npara\nlink[Varnello Software]->" +
+    EXPECT_EQ(Describe(items), "text[Varnello Application (v.1.1)] para link[Varnello Software]->" +
                                    std::string(kAboutLinkAddress) +
-                                   "\ntext[Free to use; provided as is, without warranty.]\n");
+                                   " text[Free to use; provided as is, without warranty.] ");
     EXPECT_FALSE(BuildAboutText(tooSmall));
     EXPECT_EQ(std::string(small + 32, 8), "xxxxxxxx") << "not overrun";
 }

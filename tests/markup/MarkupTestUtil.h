@@ -23,7 +23,7 @@ inline std::string Str(const CMyASCIIString& s) {
 
 using namespace nsHTMLItem; // the item classes, in every markup test
 
-// One line per item: kind, [text] ("~" when not ASCII), "->" target, colours.
+// Each item, then a space: kind, [text] ("~" when not ASCII), "->" target, colours.
 inline std::string Describe(const CItemList& items) {
     static const char* const kinds[] = {"br", "para", "text", "bold", "formula", "link"};
     std::ostringstream out;
@@ -38,7 +38,7 @@ inline std::string Describe(const CItemList& items) {
             if (text->m_hasTextColor)
                 out << " fg=" << std::hex << text->m_textColor << std::dec;
         }
-        out << "\n";
+        out << " ";
     }
     return out.str();
 }

@@ -25,48 +25,48 @@ TEST(ParseMarkup, ThreeForms) {
     const std::pair<std::string, std::string> cases[] = {
         // Plain: every line trimmed, each followed by a break; tags are text.
         {"", ""},
-        {"word", "text[word]\nbr\n"},
-        {"  one  \ntwo\n", "text[one]\nbr\ntext[two]\nbr\n"},
-        {"x <b>not a tag</b>", "text[x <b>not a tag</b>]\nbr\n"},
+        {"word", "text[word] br "},
+        {"  one  \ntwo\n", "text[one] br text[two] br "},
+        {"x <b>not a tag</b>", "text[x <b>not a tag</b>] br "},
         // Only "<h" and "<x" start markup, case-sensitively.
         {"<HTML>text</HTML>", ""},
         {"<?xml version='1.0'?><xml><text>a</text></xml>", ""},
         // HTML: tags and text runs.
-        {"<html>one<br/>two<P/>three</html>", "text[one]\nbr\ntext[two]\npara\ntext[three]\n"},
-        {"<html>one<br />two</html>", "text[one]\ntext[/>two]\n"},
+        {"<html>one<br/>two<P/>three</html>", "text[one] br text[two] para text[three] "},
+        {"<html>one<br />two</html>", "text[one] text[/>two] "},
         {"<html> before <a href='http://x.org/'>   the link  </a> after </html>",
-         "text[before]\nlink[the link]->http://x.org/\ntext[after]\n"},
-        {"<html><a title='t' href='u'>L</a></html>", "link[L]->t\n"},
-        {"<html><A href='u'>L</A>x</html>", "link[L]->u\ntext[x]\n"},
-        {"<html><i>italic</i><b class='x'>bold</b></html>", "text[italic]\ntext[class='x'>bold]\n"},
-        {"<html>a</html>ignored<br/>tail", "text[a]\n"},
-        {"<html>caf\xC3\xA9", "text[caf\xC3\xA9]~\n"},
-        {"<html>a<" + tagName + ">b</html>", "text[a]\ntext[b]\n"},
+         "text[before] link[the link]->http://x.org/ text[after] "},
+        {"<html><a title='t' href='u'>L</a></html>", "link[L]->t "},
+        {"<html><A href='u'>L</A>x</html>", "link[L]->u text[x] "},
+        {"<html><i>italic</i><b class='x'>bold</b></html>", "text[italic] text[class='x'>bold] "},
+        {"<html>a</html>ignored<br/>tail", "text[a] "},
+        {"<html>caf\xC3\xA9", "text[caf\xC3\xA9]~ "},
+        {"<html>a<" + tagName + ">b</html>", "text[a] text[b] "},
         {"<html><a href='" + std::string(300, 't') + "'>L</a></html>",
-         "link[L]->" + std::string(199, 't') + "\n"},
+         "link[L]->" + std::string(199, 't') + " "},
         // XML: the root's direct children, content verbatim.
         {"<xml><text>Product (v.1.1)</text><p/><b color='DkGreen'>Bold</b><p/>"
          "<a href='https://example.org/x'>Maker</a><text> notice.</text></xml>",
-         "text[Product (v.1.1)]\npara\nbold[Bold] fg=8000\npara\nlink[Maker]->https://example.org/x\ntext[ "
-         "notice.]\n"},
+         "text[Product (v.1.1)] para bold[Bold] fg=8000 para link[Maker]->https://example.org/x text[ "
+         "notice.] "},
         {"<xml>\n  <text>  keep  spaces </text>\n  <text>na\xC3\xAFve</text>\n</xml>",
-         "text[  keep  spaces ]\ntext[na\xC3\xAFve]~\n"},
+         "text[  keep  spaces ] text[na\xC3\xAFve]~ "},
         {"<xml><b color='Red'>x</b><b bgcolor='Gold'>y</b><b color='Red' bgcolor='Gold'>z</b><b "
          "size='3'>w</b>"
          "<b color='Purple'>v</b></xml>",
-         "bold[x] fg=ff\nbold[y] bg=17d0fd\nbold[z]\nbold[w]\nbold[v] fg=0\n"},
+         "bold[x] fg=ff bold[y] bg=17d0fd bold[z] bold[w] bold[v] fg=0 "},
         {"<xml><a>no target</a><a href='1' color='Red' bgcolor='Gold' href='2' bgcolor='LtRed'>L</a></xml>",
-         "link[no target]->\nlink[L]->2 bg=8080ff\n"},
+         "link[no target]-> link[L]->2 bg=8080ff "},
         {"<xml><text id='1'>gone</text><formula>f</formula><formula a='1'>g</formula>"
          "<text a='1' b='2'>kept</text><i>italic</i><br/><p></p></xml>",
-         "formula[f]\ntext[kept]\nbr\npara\n"},
-        {"<xml><Text>a</Text><text>b<text>deep</text></text></xml>", "text[b]\n"},
+         "formula[f] text[kept] br para "},
+        {"<xml><Text>a</Text><text>b<text>deep</text></text></xml>", "text[b] "},
         // A double-quoted value runs to the next single quote.
-        {"<xml><a href=\"u\">x</a></xml>", "link[]->u\">x</a></xml>\n"},
+        {"<xml><a href=\"u\">x</a></xml>", "link[]->u\">x</a></xml> "},
         // Malformed input stops at the end.
-        {"<xml><text>unterminated", "text[unterminated]\n"},
-        {"<xml><b color", "bold[] fg=0\n"},
-        {"<xml><a href='never closed", "link[]->never closed\n"}};
+        {"<xml><text>unterminated", "text[unterminated] "},
+        {"<xml><b color", "bold[] fg=0 "},
+        {"<xml><a href='never closed", "link[]->never closed "}};
     for (const auto& [markup, items] : cases)
         EXPECT_EQ(Parse(markup), items) << markup.substr(0, 80);
 }
@@ -91,7 +91,7 @@ TEST(ParseMarkup, DeepNestingNeedsNoStack) {
     ASSERT_EQ(pthread_create(&thread, &attr, parse, &job), 0);
     pthread_join(thread, nullptr);
 #endif
-    EXPECT_EQ(job.second, "link[]->\n");
+    EXPECT_EQ(job.second, "link[]-> ");
 }
 
 // The list is reused; every prefix of a text, in a buffer of its size, is read within it (ASan).
@@ -111,5 +111,5 @@ TEST(ParseMarkup, ReusedListAndEveryTruncation) {
             ParseMarkup(text, items);
             EXPECT_LE(items.Count(), 20u) << n;
         }
-    EXPECT_EQ(Describe(items), "text[first]\nbr\ntext[]\nbr\ntext[third]\nbr\ntext[last]\nbr\n");
+    EXPECT_EQ(Describe(items), "text[first] br text[] br text[third] br text[last] br ");
 }

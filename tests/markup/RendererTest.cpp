@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <sstream>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -143,28 +144,24 @@ std::string Texts(const std::string& texts) {
 // 1.5 lines; wrapping only between items when x + w passes the maximum width; the margin only in
 // the needed size; non-ASCII measured in UTF-16 units.
 TEST_F(RendererTest, Layout) {
-    const struct {
-        std::string markup;
-        uint32_t maxWidth;
-        int32_t height;
-        std::string layout;
-    } cases[] = {{Texts("aaaaaa</text><text>bbbbbb"), 100, 16, "0,0 60x16 | 0,18 60x16 | 64x38"},
-                 {Texts("aaaaaa</text><text>bbbbbb"), 0, 16, "0,0 60x16 | 62,0 60x16 | 126x20"},
-                 {Texts("aaaa</text><text>bbbb"), 82, 16, "0,0 40x16 | 42,0 40x16 | 86x20"},
-                 {Texts("aaaaaaaaaaaaaaa</text><text>bb"), 100, 16, "0,18 150x16 | 0,36 20x16 | 154x56"},
-                 {Texts("a</text><br/><text>b</text><p/><text>c"), 0, 16,
-                  "0,0 10x16 | 0,18 10x16 | 0,44 10x16 | 14x64"},
-                 {"<xml><p/><text>c</text></xml>", 0, 13, "0,21 10x13 | 14x38"},
-                 {"<xml><br/><p/><text>c</text></xml>", 0, 40, "0,112 10x40 | 22x164"},
-                 {"", 0, 16, "5x5"},
-                 {Texts(""), 0, 16, "0,0 0x16 | 5x20"},
-                 {Texts("aa</text><formula>ffff</formula><text>bb"), 0, 16,
-                  "0,0 20x16 | 0,0 1x1 | 22,0 20x16 | 46x20"},
-                 {Texts("caf\xC3\xA9</text><text>\xF0\x9F\x98\x80</text><b>b</b><a>a"), 0, 16,
-                  "0,0 40x16 | 42,0 20x16 | 64,0 11x16 | 77,0 10x16 | 91x20"}};
-    for (const auto& c : cases) {
-        Show(c.markup, c.maxWidth, c.height);
-        EXPECT_EQ(Layout(), c.layout) << c.markup;
+    const std::tuple<std::string, uint32_t, int32_t, std::string> cases[] = {
+        {Texts("aaaaaa</text><text>bbbbbb"), 100, 16, "0,0 60x16 | 0,18 60x16 | 64x38"},
+        {Texts("aaaaaa</text><text>bbbbbb"), 0, 16, "0,0 60x16 | 62,0 60x16 | 126x20"},
+        {Texts("aaaa</text><text>bbbb"), 82, 16, "0,0 40x16 | 42,0 40x16 | 86x20"},
+        {Texts("aaaaaaaaaaaaaaa</text><text>bb"), 100, 16, "0,18 150x16 | 0,36 20x16 | 154x56"},
+        {Texts("a</text><br/><text>b</text><p/><text>c"), 0, 16,
+         "0,0 10x16 | 0,18 10x16 | 0,44 10x16 | 14x64"},
+        {"<xml><p/><text>c</text></xml>", 0, 13, "0,21 10x13 | 14x38"},
+        {"<xml><br/><p/><text>c</text></xml>", 0, 40, "0,112 10x40 | 22x164"},
+        {"", 0, 16, "5x5"},
+        {Texts(""), 0, 16, "0,0 0x16 | 5x20"},
+        {Texts("aa</text><formula>ffff</formula><text>bb"), 0, 16,
+         "0,0 20x16 | 0,0 1x1 | 22,0 20x16 | 46x20"},
+        {Texts("caf\xC3\xA9</text><text>\xF0\x9F\x98\x80</text><b>b</b><a>a"), 0, 16,
+         "0,0 40x16 | 42,0 20x16 | 64,0 11x16 | 77,0 10x16 | 91x20"}};
+    for (const auto& [markup, maxWidth, height, layout] : cases) {
+        Show(markup, maxWidth, height);
+        EXPECT_EQ(Layout(), layout) << markup;
     }
     EXPECT_EQ(services.openDrawers, 0);
 }
@@ -189,14 +186,6 @@ TEST_F(RendererTest, PaintFillsClipsColoursAndPutsFontsBack) {
     EXPECT_EQ(services.liveFonts, 2);
     renderer.SetFont(&font); // new derived fonts replace the old ones
     EXPECT_EQ(services.liveFonts, 2);
-
-    TestScreen plain; // without a font of its own, the context's font serves every kind
-    {
-        CTextRenderer contextFont(plain);
-        contextFont.SetText(TestText("<xml><text>ab</text><b>b</b></xml>"));
-        EXPECT_EQ(static_cast<const CTextItem*>(contextFont.Items()[1])->m_left, 18u);
-    }
-    EXPECT_EQ(plain.liveFonts, 0);
 }
 
 // Both edges of a link take the pointer; a change of hovered link, and only a change, repaints.
