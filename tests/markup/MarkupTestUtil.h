@@ -21,17 +21,15 @@ inline std::string Str(const CMyASCIIString& s) {
     return std::string(s.Data() ? s.Data() : "", s.Count());
 }
 
-using namespace nsHTMLItem; // the item classes, in every markup test
-
 // Each item, then a space: kind, [text] ("~" when not ASCII), "->" target, colours.
 inline std::string Describe(const CItemList& items) {
     static const char* const kinds[] = {"br", "para", "text", "bold", "formula", "link"};
     std::ostringstream out;
     for (uint32_t i = 0; i < items.Count(); ++i) {
         out << kinds[items[i]->m_type];
-        if (auto* text = dynamic_cast<const CTextItem*>(items[i])) {
+        if (auto* text = dynamic_cast<const nsHTMLItem::CTextItem*>(items[i])) {
             out << "[" << Str(text->m_text) << "]" << (text->m_text.IsAscii() ? "" : "~");
-            if (auto* link = dynamic_cast<const CTagAItem*>(text))
+            if (auto* link = dynamic_cast<const nsHTMLItem::CTagAItem*>(text))
                 out << "->" << Str(link->m_target);
             if (text->m_hasBackground)
                 out << " bg=" << std::hex << text->m_background << std::dec;

@@ -118,7 +118,7 @@ protected:
     std::string Layout() const {
         std::ostringstream out;
         for (uint32_t i = 0; i < renderer.Items().Count(); ++i)
-            if (auto* t = dynamic_cast<const CTextItem*>(renderer.Items()[i]))
+            if (auto* t = dynamic_cast<const nsHTMLItem::CTextItem*>(renderer.Items()[i]))
                 out << t->m_left << "," << t->m_top << " " << t->m_width << "x" << t->m_height << " | ";
         uint32_t width, height;
         renderer.GetNeededSize(width, height);
