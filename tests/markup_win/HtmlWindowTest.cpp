@@ -18,10 +18,10 @@ protected:
     }
 
     // A first link that opens the marker program built beside this test, a text, a second link and,
-    // on the next line, a last text.
-    void ShowLinks(DWORD style = WS_CHILD | WS_VISIBLE) {
+    // on the next line, a last text; in a border.
+    void ShowLinks() {
         InitMarkupForTests();
-        ASSERT_TRUE(m_window.Create(m_host, {0, 0, 10, 10}, nullptr, style));
+        ASSERT_TRUE(m_window.Create(m_host, {0, 0, 10, 10}, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER));
         m_window.GetRenderer().SetFont(m_font);
         m_window.SetText(
             TestText("<xml><a href='" + ProgramFolder() + "link_opened_marker.exe'>First link</a>" +
@@ -65,7 +65,7 @@ protected:
 // A move repaints when the hovered link changes and only then; the hand over links, the arrow
 // elsewhere; the hovered link is repainted light red; a leave message clears it all. Pressed on the
 // link and released off it: nothing; a click opens its target once. Leaving with the real pointer
-// clears the hover, through the tracking the window asked for.
+// clears the hover, through the tracking the window asked for. The window takes the needed size.
 TEST_F(HtmlWindowTest, HoverClickAndLeave) {
     ShowLinks();
     const COLORREF blue = RGB(0, 0, 255), ltRed = RGB(255, 128, 128);
@@ -106,24 +106,17 @@ TEST_F(HtmlWindowTest, HoverClickAndLeave) {
     ASSERT_TRUE(PumpUntil([&] { return Hovered() == m_item[2]; }));
     ::SetCursorPos(5, 900);
     EXPECT_TRUE(PumpUntil([&] { return Hovered() == nullptr; }));
-}
 
-// The needed size, 2 more with a border; it observes its renderer from creation to destruction.
-TEST_F(HtmlWindowTest, SizeAndObserverLifetime) {
-    for (DWORD border : {0L, WS_BORDER}) {
-        ShowLinks(WS_CHILD | WS_VISIBLE | border);
-        uint32_t width, height;
-        m_window.GetRenderer().GetNeededSize(width, height);
-        RECT r, client;
-        ::GetWindowRect(m_window.m_hWnd, &r);
-        ::GetClientRect(m_window.m_hWnd, &client);
-        ::MapWindowPoints(nullptr, m_host, reinterpret_cast<POINT*>(&r), 2);
-        const LONG extra = border ? 2 : 0;
-        EXPECT_EQ((std::vector<LONG>{0, 0, LONG(width) + extra, LONG(height) + extra, LONG(width)}),
-                  (std::vector<LONG>{r.left, r.top, r.right, r.bottom, client.right}));
-        EXPECT_TRUE(m_window.GetRenderer().Detach(&m_window));
-        m_window.GetRenderer().Attach(&m_window);
-        m_window.DestroyWindow();
-        EXPECT_FALSE(m_window.GetRenderer().Detach(&m_window));
-    }
+    uint32_t width, height; // the needed size inside, a border of 1 around
+    m_window.GetRenderer().GetNeededSize(width, height);
+    RECT r, client;
+    ::GetWindowRect(m_window.m_hWnd, &r);
+    ::GetClientRect(m_window.m_hWnd, &client);
+    ::MapWindowPoints(nullptr, m_host, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ((std::vector<LONG>{0, 0, LONG(width) + 2, LONG(height) + 2, LONG(width), LONG(height)}),
+              (std::vector<LONG>{r.left, r.top, r.right, r.bottom, client.right, client.bottom}));
+    EXPECT_TRUE(m_window.GetRenderer().Detach(&m_window)); // observed from creation to destruction
+    m_window.GetRenderer().Attach(&m_window);
+    m_window.DestroyWindow();
+    EXPECT_FALSE(m_window.GetRenderer().Detach(&m_window));
 }
