@@ -47,8 +47,11 @@ if(NOT WIN32)
         target_link_libraries(Varnello::PoDoFo INTERFACE PkgConfig::PODOFO)
         return()
     endif()
-    # The sanitized build takes a sanitized PoDoFo, so that ASan sees what the library reads.
-    if(VARNELLO_SANITIZE)
+    # The sanitized build takes a sanitized PoDoFo, so that ASan sees what the library reads;
+    # the fuzz build one that libFuzzer also sees the coverage of.
+    if(VARNELLO_FUZZ)
+        varnello_deps_prefix(native-fuzz _deps_prefix)
+    elseif(VARNELLO_SANITIZE)
         varnello_deps_prefix(native-asan _deps_prefix)
     else()
         varnello_deps_prefix(native _deps_prefix)

@@ -7,7 +7,8 @@
 #
 # ARCH is x86_64 or i686, or native: the same PoDoFo source and patches built as a static library
 # for the native build, against Debian's own libraries, so that both builds run one PoDoFo; or
-# native-asan: the same with AddressSanitizer and UBSan, so that the sanitizers see inside PoDoFo.
+# native-asan: the same with AddressSanitizer and UBSan, so that the sanitizers see inside PoDoFo;
+# or native-fuzz: the same built by clang for libFuzzer, with coverage and fatal UBSan.
 #
 # For x86_64 and i686, The prefix is ${VARNELLO_CACHE:-/var/cache/varnello}/deps/ARCH-KEY, where
 # KEY is a short hash of the source package versions, the build recipes below and tools/patches/.
@@ -32,7 +33,7 @@ die() {
 }
 
 usage() {
-    echo "usage: $0 [--print-prefix] x86_64|i686|native|native-asan" >&2
+    echo "usage: $0 [--print-prefix] x86_64|i686|native|native-asan|native-fuzz" >&2
     exit 2
 }
 
@@ -344,11 +345,17 @@ build_all() {
 
 # Only what the Windows build has: no image libraries, no fontconfig.
 build_libpodofo_native() {
-    local src flags=""
+    local src flags="" compilers=()
     src="$(unpack libpodofo)"
-    [ "$ARCH" = native-asan ] && flags="-fsanitize=address,undefined -fno-omit-frame-pointer -g"
+    case "$ARCH" in
+    native-asan) flags="-fsanitize=address,undefined -fno-omit-frame-pointer -g" ;;
+    native-fuzz)
+        flags="-fsanitize=address,undefined,fuzzer-no-link -fno-sanitize-recover=undefined -fno-omit-frame-pointer -g"
+        compilers=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
+        ;;
+    esac
     cmake -S "$src" -B "$src/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PREFIX" \
-        -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
+        "${compilers[@]}" -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
         -DPODOFO_BUILD_STATIC=ON -DPODOFO_BUILD_SHARED=OFF -DPODOFO_BUILD_LIB_ONLY=ON \
         -DPODOFO_NO_FONTMANAGER=ON -DWANT_BOOST=OFF -DCMAKE_POSITION_INDEPENDENT_CODE=ON \
         -DCMAKE_DISABLE_FIND_PACKAGE_LIBJPEG=ON -DCMAKE_DISABLE_FIND_PACKAGE_TIFF=ON \
@@ -361,6 +368,7 @@ build_libpodofo_native() {
 build_native() {
     ARCH="$1"
     install_packages "${NATIVE_PACKAGES[@]}"
+    [ "$ARCH" != native-fuzz ] || install_packages clang libclang-rt-14-dev
     ensure_deb_src
     VERSIONS="$(source_versions)"
     PREFIX="$CACHE/deps/$ARCH-$(native_key)"
@@ -374,14 +382,14 @@ main() {
     --print-prefix)
         [ $# -eq 2 ] || usage
         VERSIONS="$(source_versions)"
-        if [ "$2" = native ] || [ "$2" = native-asan ]; then
+        if [ "$2" = native ] || [ "$2" = native-asan ] || [ "$2" = native-fuzz ]; then
             echo "$CACHE/deps/$2-$(native_key)"
         else
             setup_arch "$2"
             echo "$CACHE/deps/$ARCH-$(podofo_key)"
         fi
         ;;
-    native | native-asan)
+    native | native-asan | native-fuzz)
         [ $# -eq 1 ] || usage
         build_native "$1"
         ;;

@@ -1,10 +1,22 @@
 #!/usr/bin/env bash
-# Builds the markup parser's libFuzzer target with clang (AddressSanitizer and UBSan on every
-# library it links) in build/fuzz, and runs it for SECONDS (default 600). Crashes land in
-# build/fuzz/findings; the corpus grows in build/fuzz/corpus.
-#   tools/fuzz.sh [SECONDS] [extra libFuzzer options...]
+# Builds a libFuzzer target with clang in build/fuzz, AddressSanitizer and UBSan on every library
+# it links (PoDoFo too, built once by clang with coverage and fatal UBSan), and runs it for SECONDS
+# (default 600).
+#   tools/fuzz.sh [markup|merge] [SECONDS] [extra libFuzzer options...]
+# markup (the default): the markup parser, seeded from tests/fuzz/seeds.
+# merge: two PDF files loaded and merged by the engine (damaged-file recovery on), seeded with
+#        generated, damaged and crafted files, made fresh from the test fixtures at each run, and
+#        the tagged files of tests/merge/tagged.
+# Crashes land in build/fuzz/findings-TARGET; the corpus grows in build/fuzz/corpus-TARGET.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+target=markup
+case "${1:-}" in
+markup | merge)
+    target=$1
+    shift
+    ;;
+esac
 seconds=${1:-600}
 shift || true
 
@@ -17,9 +29,21 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" \
     -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
     -DVARNELLO_FUZZ=ON >/dev/null
-cmake --build "$build" --target parse_markup_fuzz
 
-mkdir -p "$build/corpus" "$build/findings"
-seeds=tests/fuzz/seeds
-"$build/tests/fuzz/parse_markup_fuzz" -max_total_time="$seconds" -print_final_stats=1 \
-    -artifact_prefix="$build/findings/" -dict=tests/fuzz/markup.dict "$@" "$build/corpus" "$seeds"
+corpus="$build/corpus-$target"
+findings="$build/findings-$target"
+mkdir -p "$corpus" "$findings"
+if [ "$target" = markup ]; then
+    cmake --build "$build" --target parse_markup_fuzz
+    "$build/tests/fuzz/parse_markup_fuzz" -max_total_time="$seconds" -print_final_stats=1 \
+        -artifact_prefix="$findings/" -dict=tests/fuzz/markup.dict "$@" "$corpus" tests/fuzz/seeds
+else
+    cmake --build "$build" --target merge_pdf_fuzz make_merge_seeds
+    seeds="$build/seeds-merge"
+    rm -rf "$seeds"
+    "$build/tests/fuzz/make_merge_seeds" "$seeds" tests/merge/tagged/*.pdf
+    # A merge that takes longer than -timeout seconds is a finding: every input must end in
+    # bounded time.
+    "$build/tests/fuzz/merge_pdf_fuzz" -max_total_time="$seconds" -print_final_stats=1 -timeout=30 \
+        -artifact_prefix="$findings/" -dict=tests/fuzz/pdf.dict "$@" "$corpus" "$seeds"
+fi

@@ -1,518 +1,391 @@
-// The main window in-process: its resources, button rules, output box, caption, centring and the ways
-// it ends; and the entry's start-up with ready and with failing buffer modules.
+// The main window in-process, with real PDF files, clipboard, drag loop, keys and save dialog.
 #include "app/AppEntry_win.h"
 #include "app/MainDlg_win.h"
+#include "dialogs/GenericTextDialog_win.h"
 #include "tests/app/WinTestUtil_win.h"
+#include "tests/merge/PdfFixtures.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
-#include <string>
-#include <vector>
+#include <memory>
+#include <sstream>
 
 namespace {
 
-// Resources
+const std::string kRefused =
+    "Error|Following files could not be added, probably because they are not valid PDF files:\r\n";
 
-const BYTE* Resource(LPCSTR type, LPCSTR name, DWORD* size = nullptr) {
-    HRSRC found = ::FindResourceA(nullptr, name, type);
-    if (!found)
-        return nullptr;
-    if (size)
-        *size = ::SizeofResource(nullptr, found);
-    return static_cast<const BYTE*>(::LockResource(::LoadResource(nullptr, found)));
+// A PDF whose pages are told apart by their widths in points.
+void WriteSizedPdf(const std::string& path, const std::vector<int>& widths) {
+    PoDoFo::PdfMemDocument document;
+    for (int width : widths)
+        document.CreatePage(PoDoFo::PdfRect(0, 0, width, 300));
+    document.Write(path.c_str());
 }
 
-// Reads an extended dialog template (DLGTEMPLATEEX) field by field.
-class TemplateReader {
-public:
-    explicit TemplateReader(const BYTE* data) : m_p(data), m_start(data) {}
-    WORD Word() {
-        WORD v;
-        std::memcpy(&v, m_p, 2);
-        m_p += 2;
-        return v;
-    }
-    DWORD Dword() {
-        DWORD v;
-        std::memcpy(&v, m_p, 4);
-        m_p += 4;
-        return v;
-    }
-    short Short() { return static_cast<short>(Word()); }
-    // A string, or an ordinal written as "#n".
-    std::string SzOrOrdinal() {
-        WORD first = Word();
-        if (first == 0xFFFF)
-            return "#" + std::to_string(Word());
-        std::string s;
-        for (WORD c = first; c; c = Word())
-            s += static_cast<char>(c);
-        return s;
-    }
-    void AlignDword() {
-        while ((m_p - m_start) % 4)
-            ++m_p;
-    }
+// Every test folder on drive Z:, which is the Linux machine's root, so that poppler reads the files.
+bool g_foldersOnLinux = ::SetEnvironmentVariableA("TMP", "Z:\\tmp");
 
-private:
-    const BYTE* m_p;
-    const BYTE* m_start;
-};
-
-struct ControlRow {
-    DWORD id;
-    const char* className; // ordinals of the predefined classes
-    const char* text;
-    DWORD style;
-    short x, y, cx, cy;
-};
-
-const ControlRow kControls[] = {
-    {1, "#128", "&Merge", 0x50010001, 79, 174, 50, 14},
-    {2, "#128", "&Close", 0x50010000, 157, 174, 50, 14},
-    {57664, "#128", "A&bout", 0x50010000, 235, 174, 50, 14},
-    {1004, "#131", "", 0x50B10949, 14, 19, 305, 113},
-    {1000, "#128", "&Add", 0x50010000, 327, 20, 36, 14},
-    {1001, "#128", "R&emove", 0x50010000, 327, 36, 36, 14},
-    {1002, "#128", "&Up", 0x50010000, 327, 61, 36, 14},
-    {1003, "#128", "&Down", 0x50010000, 327, 79, 36, 14},
-    {1005, "#128", "&Select", 0x50010000, 327, 151, 36, 14},
-    {1006, "#129", "", 0x50800080, 14, 150, 305, 14},
-    {0xFFFFFFFF, "#128", "Input PDF Files", 0x50000007, 7, 7, 361, 130},
-    {0xFFFFFFFF, "#128", "Output PDF File", 0x50000007, 7, 140, 361, 31},
-};
-
-TEST(Resources, MainDialogTemplateIsExtendedWithEveryControlInTabOrder) {
-    const BYTE* data = Resource(MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(129)); // RT_DIALOG
-    ASSERT_NE(data, nullptr);
-    TemplateReader t(data);
-    EXPECT_EQ(t.Word(), 1);      // version
-    EXPECT_EQ(t.Word(), 0xFFFF); // extended template signature
-    t.Dword();                   // help id
-    EXPECT_EQ(t.Dword(), 0u);    // extended style
-    EXPECT_EQ(t.Dword(), 0x00C80040u);
-    WORD count = t.Word();
-    EXPECT_EQ(count, 12);
-    EXPECT_EQ(t.Short(), 0);
-    EXPECT_EQ(t.Short(), 0);
-    EXPECT_EQ(t.Short(), 375);
-    EXPECT_EQ(t.Short(), 195);
-    EXPECT_EQ(t.SzOrOrdinal(), ""); // no menu
-    EXPECT_EQ(t.SzOrOrdinal(), ""); // the standard dialog class
-    EXPECT_EQ(t.SzOrOrdinal(), "Varnello");
-    EXPECT_EQ(t.Word(), 9); // points
-    EXPECT_EQ(t.Word(), 0); // weight
-    EXPECT_EQ(t.Word(), 0); // italic 0, character set 0
-    EXPECT_EQ(t.SzOrOrdinal(), "Segoe UI");
-    for (WORD i = 0; i < count && i < 12; ++i) {
-        const ControlRow& want = kControls[i];
-        SCOPED_TRACE(want.text[0] ? want.text : std::to_string(want.id).c_str());
-        t.AlignDword();
-        t.Dword(); // help id
-        EXPECT_EQ(t.Dword(), 0u);
-        EXPECT_EQ(t.Dword(), want.style);
-        EXPECT_EQ(t.Short(), want.x);
-        EXPECT_EQ(t.Short(), want.y);
-        EXPECT_EQ(t.Short(), want.cx);
-        EXPECT_EQ(t.Short(), want.cy);
-        EXPECT_EQ(t.Dword(), want.id);
-        EXPECT_EQ(t.SzOrOrdinal(), want.className);
-        EXPECT_EQ(t.SzOrOrdinal(), want.text);
-        WORD extra = t.Word();
-        for (WORD b = 0; b < extra; b += 2)
-            t.Word();
+// The widths as poppler's pdfinfo reads them. Wine starts a Linux program that it is given but does
+// not wait for it: the shell moves the output into place once it is complete.
+std::vector<int> PageWidths(const std::string& path) {
+    const std::string output = path + ".pages.txt";
+    std::string line = "sh -c \"pdfinfo -f 1 -l 99999 '" + path.substr(2) +
+                       "' | awk '/^Page.*size:/ {print $4}' > '" + output.substr(2) + ".part'; mv '" +
+                       output.substr(2) + ".part' '" + output.substr(2) + "'\"";
+    std::replace(line.begin(), line.end(), '\\', '/');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (::CreateProcessA("Z:\\bin\\sh", &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                         &process)) {
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
     }
+    WaitUntil([&] { return ::GetFileAttributesA(output.c_str()) != INVALID_FILE_ATTRIBUTES; });
+    std::istringstream lines(ReadBytes(output));
+    ::DeleteFileA(output.c_str());
+    std::vector<int> widths;
+    for (double width = 0; lines >> width;)
+        widths.push_back(int(width + 0.5));
+    return widths;
 }
 
-TEST(Resources, IconGroupStringVersionAndManifest) {
-    // Icon group 128: 32 x 32 and 16 x 16, each in 32-bit and 8-bit colour.
-    const BYTE* group = Resource(MAKEINTRESOURCEA(14), MAKEINTRESOURCEA(128)); // RT_GROUP_ICON
-    ASSERT_NE(group, nullptr);
-    WORD images;
-    std::memcpy(&images, group + 4, 2);
-    std::vector<std::pair<int, int>> sizesAndBits;
-    for (WORD i = 0; i < images; ++i) {
-        const BYTE* entry = group + 6 + 14 * i;
-        WORD bits;
-        std::memcpy(&bits, entry + 6, 2);
-        sizesAndBits.push_back({entry[0], bits});
-    }
-    std::vector<std::pair<int, int>> want = {{32, 32}, {32, 8}, {16, 32}, {16, 8}};
-    EXPECT_EQ(sizesAndBits, want);
-    EXPECT_NE(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(128), IMAGE_ICON, 16, 16, 0),
-              nullptr);
-
-    char text[64] = "";
-    EXPECT_EQ(::LoadStringA(::GetModuleHandleA(nullptr), 128, text, sizeof text), 8);
-    EXPECT_STREQ(text, "Varnello");
-
-    DWORD size = 0;
-    const BYTE* version = Resource(MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(1), &size); // RT_VERSION
-    ASSERT_NE(version, nullptr);
-    const DWORD signature = 0xFEEF04BD;
-    const BYTE* fixed = nullptr;
-    for (DWORD i = 0; i + sizeof(VS_FIXEDFILEINFO) <= size && !fixed; i += 4)
-        if (std::memcmp(version + i, &signature, 4) == 0)
-            fixed = version + i;
-    ASSERT_NE(fixed, nullptr);
-    VS_FIXEDFILEINFO info;
-    std::memcpy(&info, fixed, sizeof info);
-    EXPECT_EQ(info.dwFileVersionMS, 0x00010001u);
-    EXPECT_EQ(info.dwFileVersionLS, 0u);
-    EXPECT_EQ(info.dwProductVersionMS, 0x00010001u);
-
-    const BYTE* manifest = Resource(MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1), &size); // RT_MANIFEST
-    ASSERT_NE(manifest, nullptr);
-    std::string xml(reinterpret_cast<const char*>(manifest), size);
-    EXPECT_NE(xml.find("level=\"asInvoker\""), std::string::npos);
-    EXPECT_NE(xml.find("uiAccess=\"false\""), std::string::npos);
-    EXPECT_EQ(xml.find("<dependency"), std::string::npos);
-}
-
-// The window, run modelessly so that the test can look at it between messages.
-
+// The window runs modelessly, so that a test looks at it between messages.
 class MainDlgTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_NE(dialog.Create(nullptr), nullptr); }
-    void TearDown() override { dialog.DestroyWindow(); }
+    static void SetUpTestSuite() { ::OleInitialize(nullptr); }
+    static void TearDownTestSuite() { ::OleUninitialize(); }
+    void SetUp() override {
+        ASSERT_NE(dlg.Create(nullptr), nullptr);
+        ::ShowWindow(dlg.m_hWnd, SW_SHOW);
+        Watch();
+        for (const char* name : {"first.pdf", "Отчёт.pdf", "报告 📄.pdf"}) {
+            pdfs.push_back(dir.Path(name));
+            WritePdf(pdfs.back(), {"page"});
+        }
+    }
 
-    void AddItems(std::initializer_list<const char*> items) {
-        for (const char* item : items)
-            ::SendMessageA(dialog.m_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    void Watch(const std::string& fileName = "") {
+        watcher = std::make_unique<DialogWatcher>(::GetCurrentThreadId(), dlg.m_hWnd, fileName);
     }
-    // Selects the given items as a user would, with the list's notification to the dialog.
-    void Select(std::initializer_list<int> indices) {
-        ::SendMessageA(dialog.m_list, LB_SETSEL, FALSE, -1);
-        for (int i : indices)
-            ::SendMessageA(dialog.m_list, LB_SETSEL, TRUE, i);
-        ::SendMessageA(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_LIST, LBN_SELCHANGE),
-                       reinterpret_cast<LPARAM>(dialog.m_list));
+    Items Seen() { return watcher->Take(); }
+    Items List() { return ListItems(dlg.m_list); }
+    void Fill(const Items& items, const std::vector<int>& selected = {}) {
+        ::SendMessageA(dlg.m_list, LB_RESETCONTENT, 0, 0);
+        for (const std::string& item : items)
+            ::SendMessageA(dlg.m_list, LB_ADDSTRING, 0, LPARAM(item.c_str()));
+        for (int i : selected)
+            ::SendMessageA(dlg.m_list, LB_SETSEL, TRUE, i);
+        ::SendMessageA(dlg.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_LIST, LBN_SELCHANGE), LPARAM(dlg.m_list));
     }
-    // "ARUDMSCB": which of Add, Remove, Up, Down, Merge, Select, Close, About are enabled.
+    void Press(int id) {
+        ::SendMessageA(dlg.m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(dlg.GetDlgItem(id)));
+    }
+    // "ARUDMSCB": which of Add, Remove, Up, Down, Merge, Select, Close and About are enabled.
     std::string Enabled() {
         std::string s;
-        HWND buttons[] = {dialog.m_add,   dialog.m_remove, dialog.m_up,    dialog.m_down,
-                          dialog.m_merge, dialog.m_select, dialog.m_close, dialog.m_about};
-        const char letters[] = "ARUDMSCB";
+        const int ids[] = {IDC_ADD, IDC_REMOVE, IDC_UP, IDC_DOWN, IDOK, IDC_SELECT, IDCANCEL, ID_APP_ABOUT};
         for (int i = 0; i < 8; ++i)
-            s += ::IsWindowEnabled(buttons[i]) ? letters[i] : '-';
+            s += ::IsWindowEnabled(dlg.GetDlgItem(ids[i])) ? "ARUDMSCB"[i] : '-';
         return s;
     }
+    LRESULT Extent() { return ::SendMessageA(dlg.m_list, LB_GETHORIZONTALEXTENT, 0, 0); }
+    // What `item` (UTF-8) measures here in its characters, plus one average character.
+    LONG Width(const std::string& item) {
+        HDC dc = ::GetDC(dlg.m_list);
+        HGDIOBJ old = ::SelectObject(dc, HGDIOBJ(::SendMessageA(dlg.m_list, WM_GETFONT, 0, 0)));
+        TEXTMETRICA metrics;
+        ::GetTextMetricsA(dc, &metrics);
+        std::wstring wide(item.size(), L'\0');
+        wide.resize(size_t(
+            ::MultiByteToWideChar(CP_UTF8, 0, item.data(), int(item.size()), &wide[0], int(wide.size()))));
+        SIZE size;
+        ::GetTextExtentPoint32W(dc, wide.c_str(), int(wide.size()), &size);
+        ::SelectObject(dc, old);
+        ::ReleaseDC(dlg.m_list, dc);
+        return size.cx + metrics.tmAveCharWidth;
+    }
 
-    MainDlg dialog;
+    MainDlg dlg;
+    TempFolder dir;
+    Items pdfs; // names in other scripts than the system's reach the list whole
+    std::unique_ptr<DialogWatcher> watcher;
 };
 
-TEST_F(MainDlgTest, ControlsAreFetchedFromTheTemplate) {
-    EXPECT_EQ(::GetDlgCtrlID(dialog.m_list), IDC_LIST);
-    EXPECT_EQ(::GetDlgCtrlID(dialog.m_output), IDC_OUTPUT);
-    EXPECT_EQ(WindowText(dialog.m_add), "&Add");
-    EXPECT_EQ(WindowText(dialog.m_remove), "R&emove");
-    EXPECT_EQ(WindowText(dialog.m_up), "&Up");
-    EXPECT_EQ(WindowText(dialog.m_down), "&Down");
-    EXPECT_EQ(WindowText(dialog.m_merge), "&Merge");
-    EXPECT_EQ(WindowText(dialog.m_select), "&Select");
-    EXPECT_EQ(WindowText(dialog.m_close), "&Close");
-    EXPECT_EQ(WindowText(dialog.m_about), "A&bout");
-    EXPECT_NE(::SendMessageA(dialog.m_hWnd, WM_GETICON, ICON_BIG, 0), 0);
-    EXPECT_NE(::SendMessageA(dialog.m_hWnd, WM_GETICON, ICON_SMALL, 0), 0);
-}
-
-TEST_F(MainDlgTest, ButtonStatesFollowTheListsCountAndSelection) {
-    EXPECT_EQ(Enabled(), "A----SCB") << "empty list";
-    AddItems({"C:\\a.pdf"});
-    Select({0});
-    EXPECT_EQ(Enabled(), "AR---SCB") << "one item, selected";
-    AddItems({"C:\\b.pdf"});
-    Select({});
-    EXPECT_EQ(Enabled(), "A---MSCB") << "two items, none selected; the output box is empty";
-    Select({0});
-    EXPECT_EQ(Enabled(), "AR-DMSCB") << "two items, the first selected";
-    Select({1});
-    EXPECT_EQ(Enabled(), "ARU-MSCB") << "two items, the second selected";
-    Select({0, 1});
-    EXPECT_EQ(Enabled(), "AR--MSCB") << "two items, both selected";
-    AddItems({"C:\\c.pdf"});
-    Select({1});
-    EXPECT_EQ(Enabled(), "ARUDMSCB") << "three items, the middle one selected";
-}
-
-TEST_F(MainDlgTest, OutputBoxIsReadOnly) {
-    EXPECT_TRUE(::GetWindowLongA(dialog.m_output, GWL_STYLE) & ES_READONLY);
-    ::SendMessageA(dialog.m_output, WM_CHAR, 'x', 0);
-    ::SendMessageA(dialog.m_output, WM_PASTE, 0, 0);
-    EXPECT_EQ(WindowText(dialog.m_output), "");
-    // Not a tab stop: the user never lands in it.
-    EXPECT_FALSE(::GetWindowLongA(dialog.m_output, GWL_STYLE) & WS_TABSTOP);
-}
-
-TEST_F(MainDlgTest, CaptionNamesVersionAndBitWidth) {
-    EXPECT_EQ(WindowText(dialog.m_hWnd),
-              sizeof(void*) == 8 ? "Varnello (v.1.1), 64-bit" : "Varnello (v.1.1), 32-bit");
-}
-
-TEST_F(MainDlgTest, CentredInTheWorkAreaOfItsMonitor) {
+// Remove, Up and Down edit the list in place; Up at the top, Down at the bottom and blocks never move.
+TEST_F(MainDlgTest, ButtonRulesAndListEditing) {
+    const Items five = {"0", "1", "2", "3", "4"};
+    const struct {
+        size_t count;
+        std::vector<int> selected;
+        const char* enabled;
+        int button;
+        Items after;
+        const char* enabledAfter; // also tells where the one selected item is
+    } cases[] = {
+        {0, {}, "A----SCB", 0, {}, ""},
+        {1, {0}, "AR---SCB", 0, {}, ""},
+        {2, {}, "A---MSCB", 0, {}, ""},
+        {5, {1, 3}, "AR--MSCB", IDC_REMOVE, {"0", "2", "4"}, "A---MSCB"},
+        {5, {0, 1, 2, 3, 4}, "AR--MSCB", IDC_REMOVE, {}, "A----SCB"},
+        {5, {2}, "ARUDMSCB", IDC_UP, {"0", "2", "1", "3", "4"}, "ARUDMSCB"},
+        {5, {1}, "ARUDMSCB", IDC_UP, {"1", "0", "2", "3", "4"}, "AR-DMSCB"},
+        {5, {0}, "AR-DMSCB", IDC_UP, five, "AR-DMSCB"},
+        {5, {3}, "ARUDMSCB", IDC_DOWN, {"0", "1", "2", "4", "3"}, "ARU-MSCB"},
+        {5, {4}, "ARU-MSCB", IDC_DOWN, five, "ARU-MSCB"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        Fill(Items(five.begin(), five.begin() + c.count), c.selected);
+        EXPECT_EQ(Enabled(), c.enabled);
+        if (c.button) {
+            Press(c.button);
+            EXPECT_EQ(List(), c.after);
+            EXPECT_EQ(Enabled(), c.enabledAfter);
+        }
+    }
+    ::SetFocus(dlg.m_add);
+    Press(IDC_REMOVE);
+    EXPECT_EQ(::GetFocus(), dlg.m_list);
+    // At start the window was centred on the work area, given its icons and a read-only output box.
     MONITORINFO info = {};
     info.cbSize = sizeof info;
-    ::GetMonitorInfoA(::MonitorFromWindow(dialog.m_hWnd, MONITOR_DEFAULTTONEAREST), &info);
+    ::GetMonitorInfoA(::MonitorFromWindow(dlg.m_hWnd, MONITOR_DEFAULTTONEAREST), &info);
     RECT r;
-    ::GetWindowRect(dialog.m_hWnd, &r);
+    ::GetWindowRect(dlg.m_hWnd, &r);
     EXPECT_LE(std::abs((r.left - info.rcWork.left) - (info.rcWork.right - r.right)), 1);
     EXPECT_LE(std::abs((r.top - info.rcWork.top) - (info.rcWork.bottom - r.bottom)), 1);
-    EXPECT_GE(r.left, info.rcWork.left);
-    EXPECT_GE(r.top, info.rcWork.top);
+    EXPECT_TRUE(::SendMessageA(dlg.m_hWnd, WM_GETICON, ICON_BIG, 0) &&
+                ::SendMessageA(dlg.m_hWnd, WM_GETICON, ICON_SMALL, 0));
+    ::SendMessageA(dlg.m_output, WM_CHAR, 'x', 0);
+    EXPECT_EQ(WindowText(dlg.m_output), "");
 }
 
-// List editing
-
-std::vector<std::string> Items(HWND list) {
-    std::vector<std::string> items;
-    int count = static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        std::string text(::SendMessageA(list, LB_GETTEXTLEN, i, 0) + 1, '\0');
-        text.resize(::SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0])));
-        items.push_back(text);
+// An item in another script (more bytes than characters) and one longer than any fixed buffer.
+TEST_F(MainDlgTest, ScrollWidthIsTheWidestItemPlusOneAverageCharacter) {
+    for (const std::string& item : {std::string("C:\\Документы\\Годовой отчёт за 2024 год.pdf"),
+                                    "C:\\" + std::string(3000, 'x') + ".pdf"}) {
+        Fill({"C:\\short.pdf", item, "C:\\mid\\file.pdf"}, {1});
+        dlg.UpdateHorizontalExtent();
+        EXPECT_EQ(Extent(), Width(item));
+        Press(IDC_UP);
+        // Read in the list's own code page: Wine's UTF-16 copy of a long item is short.
+        std::string first(item.size() + 1, '\0');
+        first.resize(size_t(::SendMessageA(dlg.m_list, LB_GETTEXT, 0, LPARAM(&first[0]))));
+        EXPECT_EQ(first, item);
+        Press(IDC_REMOVE);
+        EXPECT_EQ(Extent(), Width("C:\\mid\\file.pdf"));
     }
-    return items;
+    Fill({"a"}, {0});
+    Press(IDC_REMOVE);
+    EXPECT_EQ(Extent(), 0);
 }
 
-std::vector<int> SelectedIndices(HWND list) {
-    std::vector<int> indices(64);
-    indices.resize(::SendMessageA(list, LB_GETSELITEMS, 64, reinterpret_cast<LPARAM>(indices.data())));
-    return indices;
-}
-
-// The widest item's text width plus one average character width, measured here in the list's font
-// on the items' characters (the items are UTF-8).
-LONG ExpectedExtent(HWND list) {
-    HDC dc = ::GetDC(list);
-    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(list, WM_GETFONT, 0, 0)));
-    TEXTMETRICA metrics;
-    ::GetTextMetricsA(dc, &metrics);
-    LONG widest = 0;
-    for (const std::string& item : Items(list)) {
-        std::wstring characters(item.size(), L'\0');
-        characters.resize(::MultiByteToWideChar(CP_UTF8, 0, item.data(), static_cast<int>(item.size()),
-                                                &characters[0], static_cast<int>(characters.size())));
-        SIZE size;
-        ::GetTextExtentPoint32W(dc, characters.c_str(), static_cast<int>(characters.size()), &size);
-        widest = std::max(widest, size.cx + metrics.tmAveCharWidth);
-    }
-    ::SelectObject(dc, old);
-    ::ReleaseDC(list, dc);
-    return widest;
-}
-
-void Press(HWND dialog, int id) {
-    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
-}
-
-TEST_F(MainDlgTest, RemoveDeletesTheSelectedItemsAndLeavesTheRestInOrder) {
-    AddItems({"0", "1", "2", "3", "4"});
-    Select({1, 3});
-    Press(dialog.m_hWnd, IDC_REMOVE);
-    EXPECT_EQ(Items(dialog.m_list), (std::vector<std::string>{"0", "2", "4"}));
-    EXPECT_TRUE(SelectedIndices(dialog.m_list).empty());
+// Appended in the shell list's order after what is listed (a listed file again), unselected; a
+// folder and a text file reported in one box, a name longer than the buffer's 259 bytes in another,
+// never cut into the real file whose name it starts with; the list gets the focus.
+TEST_F(MainDlgTest, DropAppendsThePdfsInOrderAndReportsTheRest) {
+    const std::string folder = dir.Path("a folder"), text = dir.Path("заметки.txt");
+    std::string fits = dir.Dir() + "\\"; // 259 bytes in UTF-8, fewer characters
+    while (fits.size() + 6 <= 259)
+        fits += "ж";
+    fits += std::string(259 - 4 - fits.size(), 'n') + ".pdf";
+    WritePdf(fits, {"page"});
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    WriteBytes(text, "not a PDF\r\n");
+    Fill({pdfs[1]});
+    EXPECT_EQ(DropOnto(dlg.m_list, {pdfs[2], folder, pdfs[0], fits + ".old.pdf", text, pdfs[1], fits}),
+              DRAGDROP_S_DROP);
+    EXPECT_EQ(List(), (Items{pdfs[1], pdfs[2], pdfs[0], pdfs[1], fits}));
+    EXPECT_EQ(Seen(),
+              (Items{kRefused + folder + "\r\n" + text + "\r\n",
+                     "Error|Following files could not be added because their names are too long:\r\n" + fits +
+                         ".old.pdf\r\n"}));
     EXPECT_EQ(Enabled(), "A---MSCB");
-    EXPECT_EQ(::GetFocus(), dialog.m_list);
+    EXPECT_EQ(::GetFocus(), dlg.m_list);
 
-    // Removing everything disables Merge and leaves no horizontal scroll room.
-    Select({0, 1, 2});
-    Press(dialog.m_hWnd, IDC_REMOVE);
-    EXPECT_TRUE(Items(dialog.m_list).empty());
-    EXPECT_EQ(Enabled(), "A----SCB");
-    EXPECT_EQ(::SendMessageA(dialog.m_list, LB_GETHORIZONTALEXTENT, 0, 0), 0);
+    // Without a file list: refused at DragEnter with the data's answer; the drop only focuses the list.
+    IDataObject* textOnly = nullptr;
+    ASSERT_TRUE(PutOnClipboard({}, "C:\\a.pdf") && SUCCEEDED(::OleGetClipboard(&textOnly)));
+    FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL | TYMED_FILE};
+    DWORD effect = DROPEFFECT_MOVE;
+    EXPECT_EQ(dlg.DragEnter(textOnly, 0, {0, 0}, &effect), textOnly->QueryGetData(&format)); // an error
+    EXPECT_EQ(effect, DWORD(DROPEFFECT_COPY));
+    ::SetFocus(dlg.m_add);
+    EXPECT_EQ(dlg.Drop(textOnly, 0, {0, 0}, &effect), S_OK);
+    textOnly->Release();
+    EXPECT_EQ(List().size(), 5u);
+    EXPECT_EQ(::GetFocus(), dlg.m_list);
 }
 
-TEST_F(MainDlgTest, RemoveWithoutSelectionDoesNothing) {
-    AddItems({"a", "b"});
-    BOOL handled = TRUE;
-    dialog.OnRemove(0, 0, nullptr, handled); // the button is disabled: the gate holds
-    ::EnableWindow(dialog.m_remove, TRUE);
-    dialog.RemoveSelected(); // nothing selected: it only disables the button again
-    EXPECT_EQ(Items(dialog.m_list).size(), 2u);
-    EXPECT_FALSE(::IsWindowEnabled(dialog.m_remove));
+// Letters on the list run their gated commands whatever the modifiers; Delete and Ctrl+V act anywhere.
+TEST_F(MainDlgTest, ShortcutKeysRunTheirCommands) {
+    const Items three = {"0", "1", "2"}, pasted = {"0", "1", "2", pdfs[0], pdfs[2]};
+    const Items refused = {kRefused + pdfs[0] + ".txt\r\n"};
+    const struct {
+        WORD key;
+        bool ctrl;
+        int on;
+        std::vector<int> selected;
+        Items after, seen;
+    } cases[] = {
+        {'U', false, IDC_LIST, {1}, {"1", "0", "2"}, {}},
+        {'D', false, IDC_LIST, {1}, {"0", "2", "1"}, {}},
+        {'E', false, IDC_LIST, {1}, {"0", "2"}, {}},
+        {VK_DELETE, false, IDC_LIST, {0, 2}, {"1"}, {}},
+        {VK_DELETE, true, IDC_ADD, {0}, {"1", "2"}, {}},
+        {'M', false, IDC_LIST, {}, three, {"Save As"}},
+        {'A', true, IDC_LIST, {}, three, {"Open"}},
+        {'S', false, IDC_LIST, {}, three, {"Save As"}},
+        {'B', true, IDC_LIST, {}, three, {"About Varnello"}},
+        {'F', false, IDC_LIST, {1}, three, {}},
+        {'V', false, IDC_LIST, {}, three, {}},
+        {'V', true, IDC_LIST, {}, pasted, refused},
+        {'V', true, IDCANCEL, {}, pasted, refused},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.ctrl ? "Ctrl+" : "") + char(c.key) + " on " + std::to_string(c.on));
+        Fill(three, c.selected);
+        ASSERT_TRUE(PutOnClipboard({pdfs[0], pdfs[0] + ".txt", pdfs[2]}));
+        PressKey(dlg.GetDlgItem(c.on), c.key, c.ctrl);
+        EXPECT_EQ(List(), c.after);
+        EXPECT_EQ(Seen(), c.seen);
+    }
+    // Other keys reach the list box; text is not pasted; M with one file listed does nothing.
+    Fill(three, {0});
+    PressKey(dlg.m_list, VK_END);
+    EXPECT_EQ(Enabled(), "ARU-MSCB");
+    ASSERT_TRUE(PutOnClipboard({}, pdfs[0].c_str()));
+    Fill({"0"});
+    PressKey(dlg.m_list, 'V', true);
+    PressKey(dlg.m_list, 'M');
+    EXPECT_EQ(List(), Items{"0"});
+    EXPECT_TRUE(Seen().empty());
 }
 
-TEST_F(MainDlgTest, UpAndDownMoveTheOneSelectedItemWhichStaysSelected) {
-    AddItems({"a", "b", "c", "d"});
-    Select({2});
-    Press(dialog.m_hWnd, IDC_UP);
-    EXPECT_EQ(Items(dialog.m_list), (std::vector<std::string>{"a", "c", "b", "d"}));
-    EXPECT_EQ(SelectedIndices(dialog.m_list), std::vector<int>{1});
-    EXPECT_EQ(Enabled(), "ARUDMSCB");
-    Press(dialog.m_hWnd, IDC_UP);
-    EXPECT_EQ(Items(dialog.m_list), (std::vector<std::string>{"c", "a", "b", "d"}));
-    EXPECT_EQ(Enabled(), "AR-DMSCB") << "at the top, Up is disabled";
-    Press(dialog.m_hWnd, IDC_UP); // gated: nothing moves
-    EXPECT_EQ(Items(dialog.m_list), (std::vector<std::string>{"c", "a", "b", "d"}));
-
-    Select({2});
-    Press(dialog.m_hWnd, IDC_DOWN);
-    EXPECT_EQ(Items(dialog.m_list), (std::vector<std::string>{"c", "a", "d", "b"}));
-    EXPECT_EQ(SelectedIndices(dialog.m_list), std::vector<int>{3});
-    EXPECT_EQ(Enabled(), "ARU-MSCB") << "at the bottom, Down is disabled";
-    Press(dialog.m_hWnd, IDC_DOWN);
-    EXPECT_EQ(Items(dialog.m_list), (std::vector<std::string>{"c", "a", "d", "b"}));
+// In list order; the save dialog names a missing output; the output may be the first input.
+TEST_F(MainDlgTest, MergeWritesTheListInOrderAndReports) {
+    const std::string a = dir.Path("a.pdf"), b = dir.Path("b.pdf"), c = dir.Path("c.pdf");
+    WriteSizedPdf(a, {101}), WriteSizedPdf(b, {201, 202}), WriteSizedPdf(c, {301});
+    const std::string out = dir.Path("Σύνοψη.pdf"), gone = dir.Path("gone.pdf");
+    const struct {
+        Items inputs;
+        std::string output, typed;
+        Items seen;
+        std::vector<int> widths;
+    } cases[] = {
+        {{b, a, c}, "", out, {"Save As", "Varnello|File is successfully saved."}, {201, 202, 101, 301}},
+        {{a, b}, "", "", {"Save As"}, {}},
+        {{c, gone, a},
+         out,
+         "",
+         {"Error|Following files could not be merged, probably because they are not valid PDF files:\r\n" +
+          gone + "\r\n\r\nFile is saved but there are some errors."},
+         {301, 101}},
+        {{a, b}, a, "", {"Varnello|File is successfully saved."}, {101, 201, 202}},
+    };
+    for (const auto& run : cases) {
+        const Items before = dir.Entries();
+        Fill(run.inputs);
+        ::SetWindowTextA(dlg.m_output, run.output.c_str());
+        Watch(run.typed);
+        Press(IDOK);
+        EXPECT_EQ(Seen(), run.seen);
+        const std::string output = WindowText(dlg.m_output);
+        EXPECT_EQ(output, run.typed.empty() ? run.output : run.typed);
+        if (run.widths.empty())
+            EXPECT_EQ(dir.Entries(), before);
+        else
+            EXPECT_EQ(PageWidths(output), run.widths);
+    }
+    EXPECT_EQ(dir.Entries().size(), 7u) << "no temporary file is left";
 }
 
-TEST_F(MainDlgTest, SeveralSelectedItemsAreNeverMoved) {
-    AddItems({"a", "b", "c"});
-    Select({1});
-    // Both buttons enabled for one item; then a second item joins the selection without a notification.
-    ::SendMessageA(dialog.m_list, LB_SETSEL, TRUE, 2);
-    Press(dialog.m_hWnd, IDC_UP);
-    EXPECT_EQ(Items(dialog.m_list), (std::vector<std::string>{"a", "b", "c"}));
-    EXPECT_FALSE(::IsWindowEnabled(dialog.m_up));
-    EXPECT_FALSE(::IsWindowEnabled(dialog.m_down));
-}
-
-TEST_F(MainDlgTest, HorizontalExtentIsTheWidestItemPlusOneAverageCharacter) {
-    // The widest item in letters of the system's script, then in others, whose UTF-8 bytes outnumber
-    // their characters.
-    const std::vector<const char*> widest = {"C:\\a\\much\\longer\\path\\to\\some\\file.pdf",
-                                             "C:\\Документы\\Годовой отчёт за 2024 год.pdf"};
-    for (const char* item : widest) {
-        SCOPED_TRACE(item);
-        ::SendMessageA(dialog.m_list, LB_RESETCONTENT, 0, 0);
-        AddItems({"C:\\short.pdf", item, "C:\\mid\\file.pdf"});
-        dialog.UpdateHorizontalExtent();
-        LONG extent = static_cast<LONG>(::SendMessageA(dialog.m_list, LB_GETHORIZONTALEXTENT, 0, 0));
-        EXPECT_EQ(extent, ExpectedExtent(dialog.m_list));
-        EXPECT_GT(extent, 100);
-        Select({1});
-        Press(dialog.m_hWnd, IDC_REMOVE);
-        LONG smaller = static_cast<LONG>(::SendMessageA(dialog.m_list, LB_GETHORIZONTALEXTENT, 0, 0));
-        EXPECT_EQ(smaller, ExpectedExtent(dialog.m_list));
-        EXPECT_LT(smaller, extent);
+// The window does not repaint while it validates or merges, so the pointer says it works.
+TEST_F(MainDlgTest, TheWaitCursorShowsWhileItWorks) {
+    const std::string big = dir.Path("big.pdf");
+    WriteSizedPdf(big, std::vector<int>(300, 100));
+    ::SetWindowTextA(dlg.m_output, dir.Path("out.pdf").c_str());
+    const HCURSOR cross = ::LoadCursorA(nullptr, IDC_CROSS);
+    for (bool merge : {false, true}) {
+        ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1,
+                       ::GetSystemMetrics(SM_CYSCREEN) - 1); // off windows
+        ::SetCursor(cross);
+        Watch();
+        PathList paths(Items(10, big));
+        merge ? (Fill({big, dir.Path("gone.pdf"), big}), Press(IDOK)) : dlg.AddValidatedFiles(paths.Get());
+        EXPECT_TRUE(watcher->sawWaitCursor) << merge;
+        EXPECT_EQ(::GetCursor(), cross) << merge;
     }
 }
 
-TEST_F(MainDlgTest, ItemsLongerThanAnyFixedBufferAreMovedAndMeasuredWhole) {
-    const std::string longItem = "C:\\" + std::string(3000, 'x') + ".pdf";
-    AddItems({"a", longItem.c_str()});
-    dialog.UpdateHorizontalExtent();
-    EXPECT_EQ(::SendMessageA(dialog.m_list, LB_GETHORIZONTALEXTENT, 0, 0), ExpectedExtent(dialog.m_list));
-    Select({1});
-    Press(dialog.m_hWnd, IDC_UP);
-    EXPECT_EQ(Items(dialog.m_list), (std::vector<std::string>{longItem, "a"}));
-}
-
-// Modal runs: how the window ends, and with which result.
-
-INT_PTR RunModalThen(MainDlg& dialog, std::function<void(MainDlg&)> act, bool* acted) {
-    ActionInLoop action([&] {
-        if (!dialog.m_hWnd || !::IsWindowVisible(dialog.m_hWnd))
+// Seen from inside its loop: recorded while open, main window disabled, paste blocked meanwhile.
+TEST_F(MainDlgTest, AboutShowsTheAboutTextWhilePastingIsBlocked) {
+    ASSERT_TRUE(PutOnClipboard({pdfs[0]}));
+    watcher.reset();
+    bool seen = false;
+    ActionInLoop inside([&] {
+        GenericTextDialog* about = dlg.m_aboutDialog;
+        if (!about || !::IsWindowVisible(about->m_hWnd))
             return false;
-        act(dialog);
+        seen = true;
+        EXPECT_EQ(WindowText(about->m_hWnd), "About Varnello");
+        EXPECT_FALSE(::IsWindowEnabled(dlg.m_hWnd));
+        EXPECT_TRUE(::IsWindowVisible(about->GetDlgItem(GenericTextDialog::kCloseId)));
+        auto* product =
+            static_cast<const nsHTMLItem::CTextItem*>(about->MarkupWindow().GetRenderer().Items()[0]);
+        EXPECT_EQ(std::string(product->m_text.Data(), product->m_text.Count()),
+                  "Varnello Application (v.1.1)");
+        dlg.PasteFiles();
+        EXPECT_TRUE(List().empty());
+        ::EndDialog(about->m_hWnd, IDCANCEL);
         return true;
     });
-    INT_PTR result = dialog.DoModal(nullptr);
-    *acted = action.Done();
-    return result;
+    Press(ID_APP_ABOUT);
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(dlg.m_aboutDialog, nullptr);
+    dlg.PasteFiles();
+    EXPECT_EQ(List(), Items{pdfs[0]});
+    Watch();
+    ::EnableWindow(dlg.m_about, FALSE);
+    PressKey(dlg.m_list, 'B');
+    EXPECT_TRUE(Seen().empty());
 }
 
 TEST(MainDlgModal, EndsWithTheCommandsIdThroughEveryWayOfClosing) {
-    struct Way {
-        const char* name;
-        std::function<void(MainDlg&)> act;
-        INT_PTR result;
+    const std::pair<void (*)(MainDlg&), INT_PTR> ways[] = {
+        {[](MainDlg& d) { ::SendMessageA(d.m_close, BM_CLICK, 0, 0); }, IDCANCEL},
+        {[](MainDlg& d) { ::PostMessageA(d.m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0); }, IDCANCEL},
+        {[](MainDlg& d) { PressKey(d.m_list, VK_ESCAPE); }, IDCANCEL},
+        {[](MainDlg& d) { PressKey(d.m_list, 'C'); }, 0},
+        {[](MainDlg& d) { PressKey(d.m_add, 'C'); }, IDCANCEL}, // the dialog manager's mnemonic
+        {[](MainDlg& d) { PressKey(d.m_list, 'F'); }, kTimedOutResult},
+        {[](MainDlg& d) { ::EnableWindow(d.m_close, FALSE), PressKey(d.m_list, 'C'); }, kTimedOutResult},
     };
-    const Way ways[] = {
-        {"Close button", [](MainDlg& d) { ::SendMessageA(d.m_close, BM_CLICK, 0, 0); }, IDCANCEL},
-        {"close box", [](MainDlg& d) { ::PostMessageA(d.m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0); }, IDCANCEL},
-        {"Esc key",
-         [](MainDlg& d) { ::PostMessageA(::GetFocus() ? ::GetFocus() : d.m_list, WM_KEYDOWN, VK_ESCAPE, 0); },
-         IDCANCEL},
-        {"shortcut call",
-         [](MainDlg& d) {
-             BOOL handled = TRUE;
-             d.OnClose(0, 0, nullptr, handled);
-         },
-         0},
-    };
-    for (const Way& way : ways) {
-        SCOPED_TRACE(way.name);
+    for (const auto& way : ways) {
         MainDlg dialog;
-        bool acted = false;
-        EXPECT_EQ(RunModalThen(dialog, way.act, &acted), way.result);
-        EXPECT_TRUE(acted);
-        EXPECT_EQ(dialog.m_hWnd, nullptr);
+        ActionInLoop act(
+            [&] { return dialog.m_hWnd && ::IsWindowVisible(dialog.m_hWnd) && (way.first(dialog), true); },
+            4000);
+        EXPECT_EQ(dialog.DoModal(nullptr), way.second) << &way - ways;
     }
 }
 
-TEST(MainDlgModal, CloseDoesNothingWhileItsButtonIsDisabled) {
-    MainDlg dialog;
-    bool acted = false;
-    bool stillOpen = false;
-    INT_PTR result = RunModalThen(
-        dialog,
-        [&](MainDlg& d) {
-            ::EnableWindow(d.m_close, FALSE);
-            ::SendMessageA(d.m_hWnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-            stillOpen = ::IsWindow(d.m_hWnd) != FALSE;
-            ::EnableWindow(d.m_close, TRUE);
-            ::SendMessageA(d.m_hWnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        },
-        &acted);
-    EXPECT_TRUE(acted);
-    EXPECT_TRUE(stillOpen);
-    EXPECT_EQ(result, IDCANCEL);
-}
-
-// The entry
-
-int g_byteChecks = 0;
-int g_elementChecks = 0;
-
-TEST(Entry, FailingBufferModuleShowsOneBoxAndNoWindow) {
-    struct Case {
-        ReadinessCheck bytes, elements;
-    };
-    const Case cases[] = {
-        {[] { return ++g_byteChecks, false; }, [] { return ++g_elementChecks, true; }},
-        {[] { return ++g_byteChecks, true; }, [] { return ++g_elementChecks, false; }},
-        {[] { return ++g_byteChecks, false; }, [] { return ++g_elementChecks, false; }},
-    };
-    for (const Case& c : cases) {
-        g_byteChecks = g_elementChecks = 0;
-        std::vector<std::string> seen; // caption, text of every window that came up
-        ActionInLoop dismiss([&] {
-            std::vector<HWND> windows = ThreadWindows(::GetCurrentThreadId(), "#32770");
-            if (windows.empty())
-                return false;
-            for (HWND w : windows) {
-                seen.push_back(WindowText(w) + "|" + MessageBoxText(w));
-                ::PostMessageA(w, WM_COMMAND, IDOK, 0);
-            }
-            return true;
-        });
-        EXPECT_EQ(RunVarnello(::GetModuleHandleA(nullptr), c.bytes, c.elements), 0);
-        EXPECT_TRUE(dismiss.Done());
-        EXPECT_EQ(seen, std::vector<std::string>{"Varnello Error|Cannot initialize ansi library"});
-        EXPECT_EQ(g_byteChecks, 1);
-        EXPECT_EQ(g_elementChecks, 1) << "the element check runs even when the byte check failed";
+TEST(Entry, AFailingBufferModuleShowsOneBoxAndNoWindowAndBothChecksRun) {
+    static int checks;
+    const ReadinessCheck ready = [] { return ++checks, true; }, failing = [] { return ++checks, false; };
+    const ReadinessCheck cases[][2] = {{failing, ready}, {ready, failing}, {failing, failing}};
+    for (const auto& c : cases) {
+        checks = 0;
+        DialogWatcher watcher(::GetCurrentThreadId(), nullptr);
+        ActionInLoop guard([] { return false; }, 5000); // ends a main window that should not be there
+        EXPECT_EQ(RunVarnello(::GetModuleHandleA(nullptr), c[0], c[1]), 0);
+        EXPECT_EQ(watcher.Take(), Items{"Varnello Error|Cannot initialize ansi library"});
+        EXPECT_EQ(checks, 2);
     }
-}
-
-TEST(Entry, ReadyModulesRunTheMainWindowUntilItIsClosed) {
-    std::string caption;
-    ActionInLoop close([&] {
-        std::vector<HWND> windows = ThreadWindows(::GetCurrentThreadId(), "#32770");
-        if (windows.empty() || !::IsWindowVisible(windows[0]))
-            return false;
-        caption = WindowText(windows[0]);
-        ::PostMessageA(windows[0], WM_SYSCOMMAND, SC_CLOSE, 0);
-        return true;
-    });
-    EXPECT_EQ(RunVarnello(
-                  ::GetModuleHandleA(nullptr), [] { return true; }, [] { return true; }),
-              0);
-    EXPECT_TRUE(close.Done());
-    EXPECT_EQ(caption.rfind("Varnello (v.1.1), ", 0), 0u) << caption;
 }
 
 } // namespace

@@ -1,4 +1,3 @@
-// Splitting the open dialog's buffer into full paths.
 #include "app/OpenDialogNames.h"
 
 #include "foundation/ZuvAnsi.h"
@@ -6,56 +5,38 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 namespace {
 
-// Runs the split over a buffer of `size` bytes that starts with `returned` (zeros included).
-std::vector<std::string> Split(const std::string& returned, uint32_t fileOffset, uint32_t size = 9999) {
-    std::vector<char> buffer(size, 'x');
-    std::copy(returned.begin(), returned.end(), buffer.begin());
-    auto* paths = new ZuvVector<ZuvAnsi2*>;
-    EXPECT_TRUE(SplitOpenDialogNames(buffer.data(), size, fileOffset, *paths));
-    std::vector<std::string> out;
-    for (uint32_t i = 0; i < paths->Count(); ++i)
-        out.push_back((*paths)[i]->Text());
-    paths->DestroyOwning();
-    return out;
-}
-
-TEST(OpenDialogNames, OneFileIsTheWholeBuffer) {
-    EXPECT_EQ(Split(std::string("C:\\docs\\a.pdf\0", 14), 8), std::vector<std::string>{"C:\\docs\\a.pdf"});
-}
-
-TEST(OpenDialogNames, SeveralFilesBecomeFolderBackslashNameInTheDialogsOrder) {
-    std::string returned("C:\\docs\0zeta.pdf\0a b.pdf\0m\xe9moire.pdf\0\0", 38);
-    std::vector<std::string> want = {"C:\\docs\\zeta.pdf", "C:\\docs\\a b.pdf", "C:\\docs\\m\xe9moire.pdf"};
-    EXPECT_EQ(Split(returned, 8), want);
-}
-
-TEST(OpenDialogNames, NamesLongerAndShorterThanTheOnesBeforeThemStayIntact) {
-    std::string returned("D:\\x\0a.pdf\0a-much-longer-name.pdf\0b.pdf\0\0", 42);
-    std::vector<std::string> want = {"D:\\x\\a.pdf", "D:\\x\\a-much-longer-name.pdf", "D:\\x\\b.pdf"};
-    EXPECT_EQ(Split(returned, 5), want);
-}
-
-TEST(OpenDialogNames, BackslashIsInsertedEvenAfterARootFolder) {
-    std::string returned("C:\\\0a.pdf\0b.pdf\0\0", 17);
-    std::vector<std::string> want = {"C:\\\\a.pdf", "C:\\\\b.pdf"};
-    EXPECT_EQ(Split(returned, 4), want);
-}
-
-TEST(OpenDialogNames, BufferWithoutItsClosingZeroIsNotReadPastItsEnd) {
-    // The last name runs to the end of the buffer: it is not taken, and nothing beyond is read.
-    std::string returned("C:\\d\0a.pdf\0bbbbbbb", 18);
-    EXPECT_EQ(Split(returned, 5, 18), std::vector<std::string>{"C:\\d\\a.pdf"});
-    // A single name without its zero is cut at the buffer's end.
-    EXPECT_EQ(Split("C:\\d\\abc", 5, 8), std::vector<std::string>{"C:\\d\\ab"});
-}
-
-TEST(OpenDialogNames, EmptyBufferGivesNoPath) {
-    EXPECT_TRUE(Split(std::string("\0\0", 2), 0).empty());
+// One file: the buffer. Several: folder, backslash and name, in the dialog's order, names longer and
+// shorter than the ones before them whole; without a closing zero nothing past the end is read.
+TEST(OpenDialogNames, OneFileIsTheBufferSeveralAreFolderBackslashNameInTheDialogsOrder) {
+    using Paths = std::vector<std::string>;
+    const struct {
+        std::string returned; // what the dialog wrote, zeros included
+        uint32_t fileOffset, size;
+        Paths paths;
+    } cases[] = {
+        {std::string("C:\\docs\\a.pdf\0", 14), 8, 9999, {"C:\\docs\\a.pdf"}},
+        {std::string("D:\\x\0a.pdf\0a-much-longer-name.pdf\0m\xe9moire.pdf\0\0", 47),
+         5,
+         9999,
+         {"D:\\x\\a.pdf", "D:\\x\\a-much-longer-name.pdf", "D:\\x\\m\xe9moire.pdf"}},
+        {std::string("C:\\\0a.pdf\0b.pdf\0\0", 17), 4, 9999, {"C:\\\\a.pdf", "C:\\\\b.pdf"}},
+        {std::string("C:\\d\0a.pdf\0bbbbbbb", 18), 5, 18, {"C:\\d\\a.pdf"}},
+        {"C:\\d\\abc", 5, 8, {"C:\\d\\ab"}},
+        {std::string("\0\0", 2), 0, 9999, {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<char> buffer(c.size, 'x');
+        std::copy(c.returned.begin(), c.returned.end(), buffer.begin());
+        auto* paths = new ZuvVector<ZuvAnsi2*>;
+        EXPECT_TRUE(SplitOpenDialogNames(buffer.data(), c.size, c.fileOffset, *paths));
+        Paths split;
+        for (uint32_t i = 0; i < paths->Count(); ++i)
+            split.push_back((*paths)[i]->Text());
+        paths->DestroyOwning();
+        EXPECT_EQ(split, c.paths);
+    }
 }
 
 } // namespace

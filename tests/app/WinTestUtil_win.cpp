@@ -2,8 +2,6 @@
 
 #include <cstdlib>
 
-#include <map>
-
 std::string WindowText(HWND window) {
     char text[2048] = "";
     ::GetWindowTextA(window, text, sizeof text);
@@ -16,103 +14,98 @@ std::string ClassName(HWND window) {
     return name;
 }
 
-namespace {
-
-struct Collect {
-    DWORD processId;
-    std::string className;
+std::vector<HWND> ThreadWindows(DWORD threadId, const std::string& className) {
     std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
-    Collect* c = reinterpret_cast<Collect*>(param);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(window, &pid);
-    if ((c->processId == 0 || pid == c->processId) &&
-        (c->className.empty() || ClassName(window) == c->className))
-        c->found.push_back(window);
-    return TRUE;
+    for (HWND w = nullptr; (w = ::FindWindowExA(nullptr, w, className.c_str(), nullptr)) != nullptr;)
+        if (::GetWindowThreadProcessId(w, nullptr) == threadId)
+            found.push_back(w);
+    return found;
 }
 
-std::map<UINT_PTR, ActionInLoop*>& Timers() {
-    static std::map<UINT_PTR, ActionInLoop*> timers;
-    return timers;
+Items ListItems(HWND list) {
+    Items items;
+    for (LRESULT i = 0; i < ::SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) {
+        std::wstring wide(size_t(::SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
+        wide.resize(size_t(::SendMessageW(list, LB_GETTEXT, i, LPARAM(&wide[0]))));
+        std::string text(wide.size() * 4, '\0');
+        text.resize(size_t(::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), int(wide.size()), &text[0],
+                                                 int(text.size()), nullptr, nullptr)));
+        items.push_back(text);
+    }
+    return items;
+}
+
+DWORD Patience(DWORD milliseconds) {
+    const char* factor = std::getenv("VARNELLO_TEST_PATIENCE");
+    return milliseconds * DWORD(factor && std::atoi(factor) > 1 ? std::atoi(factor) : 1);
+}
+
+void PumpMessages(HWND dialog, DWORD milliseconds) {
+    for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < milliseconds; ::Sleep(5)) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!dialog || !::IsWindow(dialog) || !::IsDialogMessageA(dialog, &msg)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageA(&msg);
+            }
+        }
+    }
+}
+
+bool WaitUntil(const std::function<bool()>& condition) {
+    for (const DWORD start = ::GetTickCount(); !condition(); PumpMessages(nullptr, 30))
+        if (::GetTickCount() - start > Patience(20000))
+            return false;
+    return true;
+}
+
+namespace {
+
+std::function<bool()> g_action;
+bool g_acting = false;
+DWORD g_deadline = 0;
+UINT_PTR g_timer = 0;
+
+void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (LONG(::GetTickCount() - g_deadline) > 0) {
+        for (HWND dialog : ThreadWindows(::GetCurrentThreadId()))
+            ::EndDialog(dialog, kTimedOutResult);
+    } else if (!g_acting) {
+        g_acting = true; // the action may run a modal loop, where this timer fires again
+        g_acting = g_action();
+    }
 }
 
 } // namespace
 
-std::vector<HWND> ThreadWindows(DWORD threadId, const std::string& className) {
-    Collect c{0, className, {}};
-    ::EnumThreadWindows(threadId, CollectWindow, reinterpret_cast<LPARAM>(&c));
-    return c.found;
-}
-
-std::vector<HWND> ProcessWindows(DWORD processId, const std::string& className) {
-    Collect c{processId, className, {}};
-    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&c));
-    return c.found;
-}
-
-DWORD Patience(DWORD milliseconds) {
-    char factor[16] = "";
-    const DWORD length = ::GetEnvironmentVariableA("VARNELLO_TEST_PATIENCE", factor, sizeof factor);
-    const int times = length > 0 && length < sizeof factor ? atoi(factor) : 1;
-    return milliseconds * static_cast<DWORD>(times > 1 ? times : 1);
-}
-
-HWND WaitForWindow(const std::function<HWND()>& found, DWORD timeoutMs) {
-    DWORD deadline = ::GetTickCount() + Patience(timeoutMs);
-    for (;;) {
-        if (HWND window = found())
-            return window;
-        if (static_cast<LONG>(::GetTickCount() - deadline) > 0)
-            return nullptr;
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-        ::Sleep(50);
-    }
-}
-
-ActionInLoop::ActionInLoop(std::function<bool()> action, UINT delayMs, DWORD timeoutMs)
-    : m_action(std::move(action)), m_deadline(::GetTickCount() + timeoutMs) {
-    m_timer = ::SetTimer(nullptr, 0, delayMs, Tick);
-    Timers()[m_timer] = this;
+ActionInLoop::ActionInLoop(std::function<bool()> action, DWORD timeoutMs) {
+    g_action = std::move(action);
+    g_acting = false;
+    g_deadline = ::GetTickCount() + Patience(timeoutMs);
+    g_timer = ::SetTimer(nullptr, 0, 50, Tick);
 }
 
 ActionInLoop::~ActionInLoop() {
-    if (m_timer) {
-        ::KillTimer(nullptr, m_timer);
-        Timers().erase(m_timer);
-    }
+    ::KillTimer(nullptr, g_timer);
 }
 
-void CALLBACK ActionInLoop::Tick(HWND, UINT, UINT_PTR id, DWORD) {
-    auto it = Timers().find(id);
-    if (it == Timers().end())
-        return;
-    ActionInLoop* self = it->second;
-    bool timedOut = static_cast<LONG>(::GetTickCount() - self->m_deadline) > 0;
-    // Stop the timer first: the action may itself run a modal loop.
-    ::KillTimer(nullptr, id);
-    Timers().erase(id);
-    self->m_timer = 0;
-    if (timedOut) {
-        // Whatever modal window the action was waiting for, end it so that the test can fail
-        // instead of hanging.
-        for (HWND dialog : ThreadWindows(::GetCurrentThreadId(), "#32770"))
-            ::EndDialog(dialog, kTimedOutResult);
-        return;
+void PressKey(HWND window, WORD key, bool withCtrl) {
+    if (window) {
+        ::SetForegroundWindow(::GetAncestor(window, GA_ROOT));
+        ::SetFocus(window);
+        PumpMessages(nullptr, 50);
     }
-    self->m_done = self->m_action();
-    if (!self->m_done) {
-        self->m_timer = ::SetTimer(nullptr, 0, 50, Tick);
-        Timers()[self->m_timer] = self;
+    const WORD keys[] = {WORD(withCtrl ? VK_CONTROL : 0), key, key, WORD(withCtrl ? VK_CONTROL : 0)};
+    std::vector<INPUT> inputs;
+    for (int i = 0; i < 4; ++i) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = keys[i];
+        input.ki.wScan = WORD(::MapVirtualKeyA(keys[i], MAPVK_VK_TO_VSC));
+        input.ki.dwFlags = (keys[i] == VK_DELETE ? KEYEVENTF_EXTENDEDKEY : 0) | (i > 1 ? KEYEVENTF_KEYUP : 0);
+        if (keys[i])
+            inputs.push_back(input);
     }
-}
-
-std::string MessageBoxText(HWND box) {
-    return WindowText(::GetDlgItem(box, 0xFFFF));
+    ::SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+    PumpMessages(window ? ::GetAncestor(window, GA_ROOT) : nullptr);
 }

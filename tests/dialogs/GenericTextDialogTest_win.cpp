@@ -1,5 +1,4 @@
-// The generic text dialog run modally under Wine. A thread timer fires inside the dialog's own modal
-// loop; it finds the dialog, looks at it and ends it with a command.
+// The generic text dialog run modally under Wine, looked at and ended from inside its loop.
 #include "dialogs/GenericTextDialog_win.h"
 
 #include "tests/app/WinTestUtil_win.h"
@@ -14,6 +13,8 @@ using namespace winui_test;
 namespace {
 
 constexpr int kClose = GenericTextDialog::kCloseId, kHelp = GenericTextDialog::kHelpId;
+// Wider than the smallest window the platform allows.
+const char* const kShort = "<xml><text>A text of a few words on one line</text></xml>";
 
 RECT RectIn(HWND dialog, HWND child) {
     RECT r;
@@ -22,99 +23,93 @@ RECT RectIn(HWND dialog, HWND child) {
     return r;
 }
 
-// What the running dialog shows, in client pixels. The row: the caption, the visible buttons from
-// left to right (x from half the outer width) and the focused control.
+// Runs a dialog over the markup; `script`, called once from inside its loop, must end it.
+INT_PTR RunDialog(const std::string& markup, uint32_t mode,
+                  std::function<void(HWND, GenericTextDialog&)> script, const char* title = "Generic",
+                  const std::string& help = "") {
+    InitMarkupForTests();
+    GenericTextDialog dialog(ZuvAnsi2(title), TestText(markup), ZuvAnsi2(help.c_str()), mode);
+    ActionInLoop act(
+        [&] {
+            for (HWND w : ThreadWindows(::GetCurrentThreadId(), "#32770"))
+                if (::IsWindowVisible(w))
+                    return script(w, dialog), true;
+            return false;
+        },
+        15000); // and ends a dialog that hangs, failing the test
+    return dialog.DoModal(nullptr, 0);
+}
+
+void End(HWND dialog, int id, int code = BN_CLICKED) {
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code), 0);
+}
+
+// What the dialog shows, ended with Cancel, in client pixels: the caption, the visible buttons from
+// left to right (x from half the outer width), the focused control; the text's and client's rects.
 struct Facts {
     std::string row;
     RECT text, client;
 };
 
-Facts Observe(HWND dialog, const CHtmlWindow& markup) {
-    Facts f{"'" + WindowText(dialog) + "'", RectIn(dialog, markup.m_hWnd), {}};
-    RECT window;
-    ::GetWindowRect(dialog, &window);
-    ::GetClientRect(dialog, &f.client);
-    std::map<LONG, HWND> row;
-    for (int id : {int(IDOK), kClose, int(IDCANCEL), kHelp})
-        if (::IsWindowVisible(::GetDlgItem(dialog, id)))
-            row[RectIn(dialog, ::GetDlgItem(dialog, id)).left] = ::GetDlgItem(dialog, id);
-    for (const auto& [x, button] : row) {
-        const RECT r = RectIn(dialog, button);
-        f.row += " " + WindowText(button) + " " + std::to_string(x - (window.right - window.left) / 2) + "," +
-                 std::to_string(r.top) + " " + std::to_string(r.right - x) + "x" +
-                 std::to_string(r.bottom - r.top);
-    }
-    f.row += " focus " + std::to_string(::GetDlgCtrlID(::GetFocus()));
+Facts Show(const std::string& markup, uint32_t mode, const char* title = "Generic") {
+    Facts f;
+    auto observe = [&](HWND dialog, GenericTextDialog& generic) {
+        RECT window;
+        ::GetWindowRect(dialog, &window);
+        ::GetClientRect(dialog, &f.client);
+        f.text = RectIn(dialog, generic.MarkupWindow().m_hWnd);
+        f.row = "'" + WindowText(dialog) + "'";
+        std::map<LONG, HWND> row;
+        for (int id : {int(IDOK), kClose, int(IDCANCEL), kHelp})
+            if (::IsWindowVisible(::GetDlgItem(dialog, id)))
+                row[RectIn(dialog, ::GetDlgItem(dialog, id)).left] = ::GetDlgItem(dialog, id);
+        for (const auto& [x, button] : row) {
+            const RECT r = RectIn(dialog, button);
+            f.row += " " + WindowText(button) + " " + std::to_string(x - (window.right - window.left) / 2) +
+                     "," + std::to_string(r.top) + " " + std::to_string(r.right - x) + "x" +
+                     std::to_string(r.bottom - r.top);
+        }
+        f.row += " focus " + std::to_string(::GetDlgCtrlID(::GetFocus()));
+        End(dialog, IDCANCEL);
+    };
+    EXPECT_EQ(IDCANCEL, RunDialog(markup, mode, observe, title));
     return f;
 }
 
-class GenericTextDialogTest : public ::testing::Test {
-protected:
-    void SetUp() override { InitMarkupForTests(); }
-
-    // Runs a dialog over the markup with `script` called once from inside its loop; the script
-    // must end it.
-    static INT_PTR Run(const std::string& markup, uint32_t mode,
-                       std::function<void(HWND, GenericTextDialog&)> script, const char* title = "Generic",
-                       const std::string& help = "") {
-        GenericTextDialog dialog(ZuvAnsi2(title), TestText(markup), ZuvAnsi2(help.c_str()), mode);
-        ActionInLoop act([&] {
-            for (HWND w : ThreadWindows(::GetCurrentThreadId(), "#32770"))
-                if (::IsWindowVisible(w))
-                    return script(w, dialog), true;
-            return false;
-        });
-        ActionInLoop watchdog([] { return false; }, 50, 15000); // ends a dialog that hangs, failing the test
-        return dialog.DoModal(nullptr, 0);
-    }
-    static void End(HWND dialog, int id, int code = BN_CLICKED) {
-        ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code), 0);
-    }
-    // What the dialog shows, ended with Cancel.
-    static Facts Show(const std::string& markup, uint32_t mode, const char* title = "Generic") {
-        Facts facts;
-        EXPECT_EQ(IDCANCEL, Run(
-                                markup, mode,
-                                [&](HWND window, GenericTextDialog& dialog) {
-                                    facts = Observe(window, dialog.MarkupWindow());
-                                    End(window, IDCANCEL);
-                                },
-                                title));
-        return facts;
-    }
-
-    // Wider than the smallest window the platform allows.
-    const std::string m_short = "<xml><text>A text of a few words on one line</text></xml>";
-};
-
 } // namespace
 
-// Only the low word of a command counts; Esc cancels; Enter presses the button with the focus.
-TEST_F(GenericTextDialogTest, CommandsAndKeysEndItWithTheirId) {
-    for (uint32_t mode : {0u, 3u, 7u}) {
-        for (int id : {int(IDOK), int(IDCANCEL), kClose})
-            EXPECT_EQ(id,
-                      Run(m_short, mode, [id](HWND window, GenericTextDialog&) { End(window, id, 0x1234); }));
-        if (mode == 7)
-            continue;
-        const std::pair<WPARAM, int> keys[] = {{VK_ESCAPE, IDCANCEL}, {VK_RETURN, mode == 0 ? IDOK : kClose}};
-        for (const auto& [key, result] : keys)
-            EXPECT_EQ(result, Run(m_short, mode,
-                                  [key = key](HWND, GenericTextDialog&) {
-                                      ::PostMessageA(::GetFocus(), WM_KEYDOWN, key, 0);
-                                  }))
-                << mode;
-    }
+// A command's low word ends it; Esc cancels, Enter presses the focus; Help opens its link.
+TEST(GenericTextDialogTest, CommandsAndKeysEndItWithTheirId) {
+    for (uint32_t mode : {0u, 3u, 7u})
+        for (const auto& [key, id] : {std::pair<WPARAM, int>{0, IDOK},
+                                      {0, IDCANCEL},
+                                      {0, kClose},
+                                      {VK_ESCAPE, IDCANCEL},
+                                      {VK_RETURN, mode ? kClose : IDOK}})
+            if (mode != 7 || !key) {
+                auto act = [key = key, id = id](HWND window, GenericTextDialog&) {
+                    key ? void(::PostMessageA(::GetFocus(), WM_KEYDOWN, key, 0)) : End(window, id, 0x1234);
+                };
+                EXPECT_EQ(id, RunDialog(kShort, mode, act)) << mode << " " << key;
+            }
+    ::DeleteFileA((ProgramFolder() + "link-opened.txt").c_str());
+    bool stillOpen = false;
+    auto help = [&](HWND window, GenericTextDialog&) {
+        ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(kHelp, BN_CLICKED), 0);
+        stillOpen = ::IsWindowVisible(window);
+        End(window, IDOK);
+    };
+    EXPECT_EQ(IDOK, RunDialog(kShort, 1, help, "Generic", ProgramFolder() + "help_opened_marker.exe"));
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(1, OpenedLinks());
 }
 
 // Each mode's row of 75 x 23 buttons centred on half the outer width, 20 below the text, the first
 // focused; the text at (10, 10) laid out in the template's font (Arial, 10 points); the client 20
 // wider and 53 higher than the text.
-TEST_F(GenericTextDialogTest, EachModeShowsItsRowAtItsPlaces) {
+TEST(GenericTextDialogTest, EachModeShowsItsRowAtItsPlaces) {
     HDC screen = ::GetDC(nullptr);
-    HFONT arial = ::CreateFontA(-::MulDiv(10, ::GetDeviceCaps(screen, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0,
-                                0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
-    HGDIOBJ old = ::SelectObject(screen, arial);
+    HGDIOBJ old = ::SelectObject(screen, PlainFont(::MulDiv(10, ::GetDeviceCaps(screen, LOGPIXELSY), 72)));
     SIZE sample;
     ::GetTextExtentPoint32A(screen, "gh9", 3, &sample);
     ::DeleteObject(::SelectObject(screen, old));
@@ -128,40 +123,16 @@ TEST_F(GenericTextDialogTest, EachModeShowsItsRowAtItsPlaces) {
         {3, "'' &Close -37" + y + " focus 8"},
         {7, "'Generic' focus 0"}};
     for (const auto& [mode, row] : rows) {
-        const Facts f = Show(m_short, mode, mode == 3 ? "" : "Generic");
+        const Facts f = Show(kShort, mode, mode == 3 ? "" : "Generic");
         EXPECT_EQ(f.row, row);
         EXPECT_EQ((std::vector<LONG>{10, 10, height, f.text.right + 10, height + 53}),
                   (std::vector<LONG>{f.text.left, f.text.top, f.text.bottom - f.text.top, f.client.right,
                                      f.client.bottom}));
     }
-}
-
-// Long text wraps between items at two thirds of the screen width; an item wider than that keeps
-// its width, and so does the dialog.
-TEST_F(GenericTextDialogTest, TextWrapsAtTwoThirdsOfTheScreenWidth) {
-    const int wrapWidth = 2 * ::GetSystemMetrics(SM_CXSCREEN) / 3;
-    std::string words = "<xml>";
+    std::string words = "<xml>"; // wraps at two thirds of the screen width, between items
     for (int i = 0; i < 120; ++i)
         words += "<text>word" + std::to_string(i) + "</text>";
-    for (bool wide : {false, true}) {
-        const Facts f =
-            Show(wide ? "<xml><text>" + std::string(80, 'W') + "</text></xml>" : words + "</xml>", 3);
-        const int width = f.text.right - f.text.left;
-        EXPECT_EQ(width + 20, f.client.right);
-        EXPECT_TRUE(wide ? width > wrapWidth : width > wrapWidth * 3 / 4 && width <= wrapWidth + 6) << width;
-    }
-}
-
-// Help opens the help link and leaves the dialog open.
-TEST_F(GenericTextDialogTest, HelpOpensItsLink) {
-    ::DeleteFileA((ProgramFolder() + "link-opened.txt").c_str());
-    bool stillOpen = false;
-    auto help = [&](HWND window, GenericTextDialog&) {
-        ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(kHelp, BN_CLICKED), 0);
-        stillOpen = ::IsWindowVisible(window);
-        End(window, IDOK);
-    };
-    EXPECT_EQ(IDOK, Run(m_short, 1, help, "Generic", ProgramFolder() + "help_opened_marker.exe"));
-    EXPECT_TRUE(stillOpen);
-    EXPECT_EQ(1, OpenedLinks());
+    const Facts f = Show(words + "</xml>", 3);
+    const int width = f.text.right - f.text.left, wrapWidth = 2 * ::GetSystemMetrics(SM_CXSCREEN) / 3;
+    EXPECT_TRUE(width + 20 == f.client.right && width > wrapWidth * 3 / 4 && width <= wrapWidth + 6) << width;
 }

@@ -2,145 +2,104 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <vector>
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-constexpr uint32_t kDialogStyle = 0x10C00880; // WS_VISIBLE | WS_CAPTION | DS_CENTER | DS_MODALFRAME
-constexpr uint32_t kButtonStyle = 0x00010001; // BS_DEFPUSHBUTTON | WS_TABSTOP
-
-Bytes Written(const CMemDlgTemplateBase& t) {
+Bytes Written(const CMemDlgTemplateBase& t, size_t size = 0) {
     const auto* p = static_cast<const uint8_t*>(t.GetTemplatePtr());
-    return Bytes(p, p + t.GetSize());
+    return Bytes(p, p + (size ? size : t.GetSize()));
 }
 
-// The bytes a template must hold, field by field, little-endian, texts as UTF-16.
-struct Expected {
+// The bytes a template must hold, little-endian, from fields separated by spaces: bHEX, wHEX and
+// dHEX a byte, word or dword; sTEXT a UTF-16 text and its zero; "a" zeros up to a multiple of 4.
+Bytes Expected(const std::string& fields) {
     Bytes b;
-    Expected& B(uint8_t v) {
-        b.push_back(v);
-        return *this;
+    std::istringstream in(fields);
+    for (std::string f; in >> f;) {
+        const int size = f[0] == 'b' ? 1 : f[0] == 'w' ? 2 : f[0] == 'd' ? 4 : 0;
+        for (unsigned long i = 0, v = size ? std::stoul(f.substr(1), nullptr, 16) : 0; i < unsigned(size);
+             ++i, v >>= 8)
+            b.push_back(uint8_t(v));
+        for (size_t i = 1; f[0] == 's' && i <= f.size(); ++i)
+            b.insert(b.end(), {uint8_t(i < f.size() ? f[i] : 0), 0});
+        while (f == "a" && b.size() % 4)
+            b.push_back(0);
     }
-    Expected& W(uint16_t v) { return B(v & 0xFF).B(v >> 8); }
-    Expected& D(uint32_t v) { return W(v & 0xFFFF).W(v >> 16); }
-    Expected& S(const char* text) {
-        for (; *text; ++text)
-            W(uint8_t(*text));
-        return W(0);
-    }
-    Expected& Align() {
-        while (b.size() % 4)
-            B(0);
-        return *this;
-    }
-};
-
-const struct {
-    uint16_t id;
-    const char* text;
-} kButtons[] = {{1, "OK"}, {8, "Close"}, {2, "Cancel"}, {9, "Help"}};
+    return b;
+}
 
 } // namespace
 
 // The generic text dialog's template: the header with the font, then four buttons, each on a
-// multiple of 4 after zero padding; the rest of the block stays zero.
-TEST(Template, GenericDialogBytes) {
-    CMemDlgTemplate t;
-    ASSERT_TRUE(t.Create(false, "About", 100, 100, 300, 200, kDialogStyle, 0, "Arial", 10));
-    Expected e;
-    e.D(kDialogStyle | memdlg::kDS_SETFONT).D(0).W(4).W(100).W(100).W(300).W(200).W(0).W(0).S("About").W(10);
-    e.S("Arial");
-    for (const auto& button : kButtons) {
-        ASSERT_TRUE(t.AddControl(0x0080u, button.id, 100, 100, 100, 20, kButtonStyle, 0, button.text));
-        e.Align().D(0x50000000 | kButtonStyle).D(0).W(100).W(100).W(100).W(20).W(button.id);
-        e.W(0xFFFF).W(0x0080).S(button.text).W(0);
+// multiple of 4 after zero padding; the rest of the block stays zero. Without a typeface DS_SETFONT
+// is cleared and there are no font fields; classes and texts may be ordinals; the extended form.
+TEST(Template, Bytes) {
+    CMemDlgTemplate t, plain, named, extended;
+    ASSERT_TRUE(t.Create(false, "About", 100, 100, 300, 200, 0x10C00880, 0, "Arial", 10));
+    std::string e = "d10C008C0 d0 w4 w64 w64 w12C wC8 w0 w0 sAbout wA sArial";
+    for (const auto& [id, text] : {std::make_pair(1, "OK"), {8, "Close"}, {2, "Cancel"}, {9, "Help"}}) {
+        ASSERT_TRUE(t.AddControl(0x0080u, uint16_t(id), 100, 100, 100, 20, 0x00010001, 0, text));
+        e += " a d50010001 d0 w64 w64 w64 w14 w" + std::to_string(id) + " wFFFF w80 s" + text + " w0";
     }
-    EXPECT_EQ(Written(t), e.b);
+    Bytes whole = Expected(e);
+    EXPECT_EQ(t.GetSize(), whole.size());
+    whole.resize(t.GetAllocated());
+    EXPECT_EQ(Written(t, whole.size()), whole);
     EXPECT_EQ(t.Error(), memdlg::kS_OK);
-    const auto* block = static_cast<const uint8_t*>(t.GetTemplatePtr());
-    EXPECT_EQ(Bytes(block + e.b.size(), block + t.GetAllocated()), Bytes(t.GetAllocated() - e.b.size(), 0));
-}
 
-TEST(Template, NamesOrdinalsAndTheExtendedForm) {
-    CMemDlgTemplate plain, named, extended;
-    ASSERT_TRUE(plain.Create(false, nullptr, -5, 7, 30, 40, kDialogStyle | memdlg::kDS_SETFONT));
-    // No typeface: DS_SETFONT cleared, no font fields.
-    EXPECT_EQ(Written(plain), Expected().D(kDialogStyle).D(0).W(0).W(-5).W(7).W(30).W(40).W(0).W(0).W(0).b);
-
+    ASSERT_TRUE(plain.Create(false, nullptr, -5, 7, 30, 40, 0x10C008C0));
+    EXPECT_EQ(Written(plain), Expected("d10C00880 d0 w0 wFFFB w7 w1E w28 w0 w0 w0"));
     ASSERT_TRUE(named.Create(false, "", 0, 0, 10, 10, 0, 0x8, nullptr, 0, 0, 0, 0, 0, "Cls", 5u));
     const uint16_t data[] = {0x1234, 0xABCD};
     ASSERT_TRUE(named.AddControl(0u, 3, 1, 2, 3, 4, 0, 0x200, 0u));
     ASSERT_TRUE(named.AddControl("Edit", 4, 1, 2, 3, 4, 0x80, 0, 77u, data, 2));
-    Expected e;
-    e.D(0).D(8).W(2).W(0).W(0).W(10).W(10).W(0xFFFF).W(5).S("Cls").S("");
-    e.Align().D(0x50000000).D(0x200).W(1).W(2).W(3).W(4).W(3).W(0xFFFF).W(0).W(0).W(0);
-    e.Align().D(0x50000080).D(0).W(1).W(2).W(3).W(4).W(4).S("Edit").W(0xFFFF).W(77).W(2).W(0x1234).W(0xABCD);
-    EXPECT_EQ(Written(named), e.b);
-
+    EXPECT_EQ(Written(named),
+              Expected("d0 d8 w2 w0 w0 wA wA wFFFF w5 sCls s a d50000000 d200 w1 w2 w3 w4 w3 "
+                       "wFFFF w0 w0 w0 a d50000080 d0 w1 w2 w3 w4 w4 sEdit wFFFF w4D w2 w1234 wABCD"));
     ASSERT_TRUE(extended.Create(true, "X", 1, 2, 3, 4, 0x10C00080, 0x10, "Arial", 9, 700, 1, 0xEE, 0x4242));
     ASSERT_TRUE(extended.AddControl(0x0080u, 0x1234, 5, 6, 7, 8, 1, 0, "B", nullptr, 0, 99));
-    Expected x;
-    x.W(1).W(0xFFFF).D(0x4242).D(0x10).D(0x10C000C0).W(1).W(1).W(2).W(3).W(4).W(0).W(0).S("X");
-    x.W(9).W(700).B(1).B(0xEE).S("Arial");
-    x.Align().D(99).D(0).D(0x50000001).W(5).W(6).W(7).W(8).D(0x1234).W(0xFFFF).W(0x0080).S("B").W(0);
-    EXPECT_EQ(Written(extended), x.b);
+    EXPECT_EQ(Written(extended),
+              Expected("w1 wFFFF d4242 d10 d10C000C0 w1 w1 w2 w3 w4 w0 w0 sX w9 w2BC b1 bEE "
+                       "sArial a d63 d0 d50000001 w5 w6 w7 w8 d1234 wFFFF w80 sB w0"));
 }
 
-// The block grows by (n / 1024 + 1) * 1024 exactly when a write passes its end, keeping what was
-// written and zeros beyond.
+// Grows by (n / 1024 + 1) * 1024 when a write passes the end, keeping the bytes, zeros beyond.
 TEST(Template, GrowthAtTheBlockEnd) {
     CMemDlgTemplate t;
     ASSERT_TRUE(t.Create(false, "Grow", 0, 0, 1, 1));
-    EXPECT_EQ(t.GetAllocated(), 1024u);
-    const Bytes before = Written(t), fill(1024 - before.size(), 0x5A), big(1024, 1);
-    ASSERT_TRUE(t.AddData(fill.data(), fill.size()));
-    EXPECT_EQ(t.GetAllocated(), 1024u);
+    Bytes expected = Written(t);
+    expected.resize(1024, 0x5A);
+    expected.resize(2048, 0);
+    expected[1024] = 0xA5;
+    ASSERT_TRUE(t.AddData(&expected[t.GetSize()], 1024 - t.GetSize()) && t.GetAllocated() == 1024);
     ASSERT_TRUE(t.AddData("\xA5", 1));
-    EXPECT_EQ(t.GetAllocated(), 2048u);
     EXPECT_EQ(memdlg::GlobalBlockSize(t.GetHandle()), 2048u);
-    const auto* block = static_cast<const uint8_t*>(t.GetTemplatePtr());
-    EXPECT_EQ(Bytes(block, block + before.size()), before);
-    Bytes tail(1025, 0);
-    tail[0] = 0x5A, tail[1] = 0xA5;
-    EXPECT_EQ(Bytes(block + 1023, block + 2048), tail);
-    ASSERT_TRUE(t.AddData(big.data(), big.size()));
+    EXPECT_EQ(Written(t, 2048), expected);
+    ASSERT_TRUE(t.AddData(expected.data(), 1024));
     EXPECT_EQ(t.GetAllocated(), 4096u);
 }
 
-// A failed write stops the template: nothing is added after it, and the error stays until Release.
+// A failed write stops the template until a new Create; a failed growth keeps the block.
 TEST(Template, FailuresStopTheTemplate) {
-    CMemDlgTemplate t;
-    EXPECT_FALSE(t.AddControl(0x0080u, 1, 0, 0, 1, 1, 0, 0, "OK")); // before Create
-    EXPECT_NE(t.Error(), memdlg::kS_OK);
+    CMemDlgTemplate t, none;
+    EXPECT_FALSE(t.AddControl(0x0080u, 1, 0, 0, 1, 1, 0, 0, "OK") || t.Error() == memdlg::kS_OK); // no Create
     ASSERT_TRUE(t.Create(false, "T", 0, 0, 1, 1));
     const Bytes header = Written(t);
-    EXPECT_FALSE(t.AddData(nullptr, 4));
-    EXPECT_EQ(t.Error(), memdlg::kE_INVALIDARG);
-    EXPECT_FALSE(t.AddControl(0x0080u, 1, 0, 0, 1, 1, 0, 0, "OK"));
-    EXPECT_EQ(Written(t), header);
-    ASSERT_TRUE(t.Create(false, "T", 0, 0, 1, 1)); // a second Create starts afresh
-    EXPECT_EQ(Written(t), header);
-    EXPECT_EQ(t.Error(), memdlg::kS_OK);
+    EXPECT_FALSE(t.AddData(nullptr, 4) || t.Error() != memdlg::kE_INVALIDARG);
+    EXPECT_FALSE(t.AddControl(0x0080u, 1, 0, 0, 1, 1, 0, 0, "OK") || Written(t) != header);
+    ASSERT_TRUE(t.Create(false, "T", 0, 0, 1, 1) && Written(t) == header && t.Error() == memdlg::kS_OK);
 #ifndef _WIN32
-    struct Restore {
-        ~Restore() { memdlg::FailGlobalAllocationsAfter(-1); }
-    } restore;
     memdlg::FailGlobalAllocationsAfter(0);
     const Bytes big(2000, 3);
-    EXPECT_FALSE(t.AddData(big.data(), big.size())); // the block written so far is kept
-    EXPECT_EQ(t.Error(), memdlg::kE_OUTOFMEMORY);
-    EXPECT_EQ(Written(t), header);
-    CMemDlgTemplate none;
-    EXPECT_FALSE(none.Create(false, "T", 0, 0, 1, 1));
-    EXPECT_FALSE(none.IsValid());
+    EXPECT_FALSE(t.AddData(big.data(), big.size()) || t.Error() != memdlg::kE_OUTOFMEMORY ||
+                 Written(t) != header);
+    EXPECT_FALSE(none.Create(false, "T", 0, 0, 1, 1) || none.IsValid());
     memdlg::FailGlobalAllocationsAfter(-1);
-
-    CMemDlgTemplate ansi; // code page 1252 natively
-    ASSERT_TRUE(ansi.Create(false, "Caf\xE9 \x80", 0, 0, 1, 1));
-    const Bytes caption = Written(ansi);
-    EXPECT_EQ(Bytes(caption.begin() + 22, caption.end()),
-              Expected().W('C').W('a').W('f').W(0xE9).W(' ').W(0x20AC).W(0).b);
+    ASSERT_TRUE(none.Create(false, "Caf\xE9 \x80", 0, 0, 1, 1)); // code page 1252 natively
+    EXPECT_EQ(Written(none), Expected("d0 d0 w0 w0 w0 w1 w1 w0 w0 w43 w61 w66 wE9 w20 w20AC w0"));
 #endif
 }

@@ -1,5 +1,4 @@
-// Our own UTF-8 decoder, used where there is no MultiByteToWideChar, against the real one: every
-// sequence of up to four bytes drawn from the bytes where the rules change.
+// Our UTF-8 decoder against MultiByteToWideChar: every sequence of up to four edge bytes.
 #include "foundation/Utf8.h"
 
 #include <gtest/gtest.h>
@@ -7,37 +6,29 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
-
-namespace {
-
-std::vector<wchar_t> Decode(int (*convert)(const char*, int, wchar_t*, int), const std::string& bytes) {
-    wchar_t out[16];
-    int n = convert(bytes.data(), int(bytes.size()), out, 16);
-    return std::vector<wchar_t>(out, out + (n > 0 ? n : 0));
-}
-
-int Platform(const char* src, int srcLen, wchar_t* dst, int dstCap) {
-    return MultiByteToWideChar(CP_UTF8, 0, src, srcLen, dst, dstCap);
-}
-
-} // namespace
 
 TEST(Utf8AgainstWindows, EveryShortSequenceDecodesAlike) {
-    const std::string edges = {'\x00', '\x41', '\x7F', '\x80', '\x8F', '\x90', '\x9F', '\xA0', '\xBF',
-                               '\xC0', '\xC1', '\xC2', '\xDF', '\xE0', '\xE1', '\xEC', '\xED', '\xEE',
-                               '\xEF', '\xF0', '\xF1', '\xF3', '\xF4', '\xF5', '\xFF'};
+    const std::string edges(
+        "\x00\x41\x7F\x80\x8F\x90\x9F\xA0\xBF\xC0\xC1\xC2\xDF\xE0\xE1\xEC\xED\xEE\xEF\xF0\xF1\xF3\xF4\xF5\xFF",
+        25);
+    auto decode = [](bool ours, const std::string& bytes) {
+        wchar_t out[16];
+        const int n = ours ? DecodeUtf8ToUtf16(bytes.data(), int(bytes.size()), out, 16)
+                           : MultiByteToWideChar(CP_UTF8, 0, bytes.data(), int(bytes.size()), out, 16);
+        return std::wstring(out, n > 0 ? n : 0);
+    };
     int mismatches = 0;
     for (size_t length = 1, total = edges.size(); length <= 4; ++length, total *= edges.size())
         for (size_t index = 0; index < total; ++index) {
             std::string bytes;
             for (size_t k = 0, rest = index; k < length; ++k, rest /= edges.size())
                 bytes += edges[rest % edges.size()];
-            if (Decode(DecodeUtf8ToUtf16, bytes) != Decode(Platform, bytes) && ++mismatches <= 10)
+            if (decode(true, bytes) != decode(false, bytes) && ++mismatches <= 10)
                 ADD_FAILURE() << "bytes " << testing::PrintToString(bytes);
         }
     EXPECT_EQ(mismatches, 0);
     const char* text = "a\xC3\xA9\xF0\x9F\x98\x80\xE2";
     for (int length : {-1, 8})
-        EXPECT_EQ(DecodeUtf8ToUtf16(text, length, nullptr, 0), Platform(text, length, nullptr, 0));
+        EXPECT_EQ(DecodeUtf8ToUtf16(text, length, nullptr, 0),
+                  MultiByteToWideChar(CP_UTF8, 0, text, length, nullptr, 0));
 }

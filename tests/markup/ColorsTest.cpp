@@ -2,32 +2,23 @@
 
 #include <gtest/gtest.h>
 
-// Every name of the table with its code and red, green, blue; names are whole and case-sensitive,
-// and every other code of the 67 is black.
+// Names (whole, case-sensitive) give code and value, red low; the other codes of 67 are black.
 TEST(Colors, NamesGiveTheirValues) {
     ASSERT_TRUE(InitColorPalette() && InitColorPalette()); // twice: the same table
-    const struct {
-        const char* name;
-        unsigned code, r, g, b;
-    } table[] = {// clang-format off
-        {"Black", 0, 0, 0, 0},           {"White", 1, 255, 255, 255},    {"Gray", 2, 128, 128, 128},
-        {"LtGray", 3, 224, 224, 224},    {"MedGray", 6, 160, 160, 164},  {"Red", 13, 255, 0, 0},
-        {"LtRed", 14, 255, 128, 128},    {"DkRed", 15, 128, 0, 0},       {"Green", 16, 0, 255, 0},
-        {"LtGreen", 20, 128, 255, 128},  {"DkGreen", 21, 0, 128, 0},     {"MoneyGreen", 22, 192, 220, 192},
-        {"Blue", 23, 0, 0, 255},         {"LtBlue", 24, 128, 128, 255},  {"DkBlue", 26, 0, 0, 128},
-        {"Yellow", 30, 255, 255, 0},     {"LtYellow", 31, 255, 255, 224}, {"DkYellow", 32, 128, 128, 0},
-        {"Gold", 33, 253, 208, 23},      {"dkgreen", 0, 0, 0, 0},        {"Purple", 0, 0, 0, 0},
-        {"Re", 0, 0, 0, 0},              {"Redd", 0, 0, 0, 0},           {"", 0, 0, 0, 0}};
-    // clang-format on
-    unsigned named = 0;
-    for (const auto& c : table) {
-        EXPECT_EQ(ColorIndexOf(TestText(c.name)), c.code) << c.name;
-        EXPECT_EQ(ColorByName(TestText(c.name)), c.r | c.g << 8 | c.b << 16) << c.name;
-        named += c.code != 0;
+    const std::string table =
+        "Black 0 0 White 1 ffffff Gray 2 808080 LtGray 3 e0e0e0 MedGray 6 a4a0a0 Red 13 ff "
+        "LtRed 14 8080ff DkRed 15 80 Green 16 ff00 LtGreen 20 80ff80 DkGreen 21 8000 "
+        "MoneyGreen 22 c0dcc0 Blue 23 ff0000 LtBlue 24 ff8080 DkBlue 26 800000 Yellow 30 ffff "
+        "LtYellow 31 e0ffff DkYellow 32 8080 Gold 33 17d0fd dkgreen 0 0 Purple 0 0 Re 0 0 Redd 0 0";
+    std::istringstream in(table);
+    unsigned named = 0, code, value;
+    for (std::string name; in >> name >> std::dec >> code >> std::hex >> value; named += code != 0) {
+        EXPECT_EQ(ColorIndexOf(TestText(name)), code) << name;
+        EXPECT_EQ(ColorByName(TestText(name)), value) << name;
     }
+    EXPECT_EQ(named, 18u);
     ASSERT_EQ(ColorPalette.Count(), 67u);
     for (uint32_t i = 0; i < 67; ++i)
         named -= ColorPalette[i] != 0;
-    EXPECT_EQ(named, 0u);
-    EXPECT_EQ(PaletteColor(1000), 0u);
+    EXPECT_EQ(named + PaletteColor(1000) + ColorIndexOf(TestText("")), 0u);
 }

@@ -1,18 +1,12 @@
-// Stands in for the program a link opens: each start appends one line to "link-opened.txt" beside
-// this program, so a test can see that, and how often, the shell opened the link.
+// Stands in for a linked program: each start appends a line to "link-opened.txt" beside it.
 #include <windows.h>
 
-#include <cstdio>
+#include <fstream>
 #include <string>
 
 int main() {
     char path[MAX_PATH];
-    DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string marker(path, n);
-    marker = marker.substr(0, marker.find_last_of('\\') + 1) + "link-opened.txt";
-    if (FILE* f = std::fopen(marker.c_str(), "a")) {
-        std::fputs("opened\n", f);
-        std::fclose(f);
-    }
-    return 0;
+    std::string marker(path, ::GetModuleFileNameA(nullptr, path, MAX_PATH));
+    std::ofstream(marker.substr(0, marker.find_last_of('\\') + 1) + "link-opened.txt", std::ios::app)
+        << "opened\n";
 }

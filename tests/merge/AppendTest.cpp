@@ -318,7 +318,7 @@ TEST_F(AppendTest, IntakeSaysWhenAFileDidNotFitInMemory) {
     int refused = 0;
     for (long allocation = 0;; ++allocation) {
         LeaksIgnored ignored;
-        RunResult intake;
+        IntakeRunResult intake;
         try {
             g_allocationsLeft = allocation;
             intake = IntakeRun({pdf});

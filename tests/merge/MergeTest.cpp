@@ -140,12 +140,12 @@ TEST(MergeTest, EveryCaseWritesWhatItShouldAndKeepsEveryOtherFile) {
         std::transform(words.begin(), arrow, std::back_inserter(inputs),
                        [&](auto& name) { return folder.Path(name); });
         if (!c.run) {
-            const RunResult merge = MergeRun(inputs, output, [&] {
+            const MergeRunResult merge = MergeRun(inputs, output, [&] {
                 if (c.change) {
                     c.change(changed);
                 }
             });
-            EXPECT_EQ(merge.result, c.outcome);
+            EXPECT_EQ(merge.outcome, c.outcome);
             EXPECT_EQ(merge.title, report.empty() ? "" : c.outcome == MergeSaved ? "Varnello" : "Error");
             EXPECT_EQ(merge.report, report);
         } else {
@@ -214,13 +214,13 @@ TEST(IntakeTest, OnlyFilesThatOpenEnterTheListInBatchOrder) {
                 accepted.push_back(paths.back());
             }
         }
-        const RunResult intake = IntakeRun(paths);
+        const IntakeRunResult intake = IntakeRun(paths);
         EXPECT_EQ(intake.result, IntakeDone);
         EXPECT_EQ(intake.accepted, accepted);
         EXPECT_EQ(intake.title, "Error");
         EXPECT_EQ(intake.report, report);
     }
-    const RunResult empty = IntakeRun({});
+    const IntakeRunResult empty = IntakeRun({});
     EXPECT_EQ(empty.result, IntakeEmpty);
     EXPECT_EQ(empty.title + empty.report, "");
 }
@@ -245,7 +245,7 @@ TEST(IntakeTest, ManyRefusedNamesKeepTheReportBounded) {
             }
         }
         names.push_back(valid);
-        const RunResult intake = IntakeRun(names);
+        const IntakeRunResult intake = IntakeRun(names);
         EXPECT_EQ(intake.accepted, Lines{valid});
         EXPECT_EQ(intake.report, report + "And " + std::to_string(count - listed) + " more file" +
                                      (count - listed > 1 ? "s" : "") + " could not be added.\r\n");

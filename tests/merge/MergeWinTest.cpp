@@ -15,16 +15,16 @@ namespace {
 TEST(MergeWinTest, RefusedReplacementKeepsOriginalAndResult) {
     TempFolder folder;
     const std::string out = folder.Path("out.pdf");
-    WritePdf(out, {"O1", "O2", "O3"});
-    WritePdf(folder.Path("a.pdf"), {"A1"});
-    WritePdf(folder.Path("b.pdf"), {"B1"});
+    WriteBytes(out, FlatPdf({"O1", "O2", "O3"}).File());
+    WriteBytes(folder.Path("a.pdf"), FlatPdf({"A1"}).File());
+    WriteBytes(folder.Path("b.pdf"), FlatPdf({"B1"}).File());
     const std::string original = ReadBytes(out);
     HANDLE held =
         CreateFileA(out.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    const RunResult merge = MergeRun({folder.Path("a.pdf"), folder.Path("b.pdf")}, out);
+    const MergeRunResult merge = MergeRun({folder.Path("a.pdf"), folder.Path("b.pdf")}, out);
     CloseHandle(held);
-    EXPECT_EQ(merge.result, MergeSavedWithErrors);
+    EXPECT_EQ(merge.outcome, MergeSavedWithErrors);
     EXPECT_EQ(merge.title, "Error");
     EXPECT_EQ(merge.report,
               "\r\nCould not replace existing file with merged file. Merged file is stored under:\r\n" + out +

@@ -66,6 +66,17 @@ std::string Trimmed(const std::string& text) {
 
 } // namespace
 
+int PageCount(const std::string& pdf) {
+    const ToolResult info = RunCommand("pdfinfo " + Quoted(pdf));
+    const size_t at = info.output.find("Pages:");
+    return info.exitCode != 0 || at == std::string::npos ? -1 : std::stoi(info.output.substr(at + 6));
+}
+
+std::string PageText(const std::string& pdf, int page) {
+    const std::string n = std::to_string(page);
+    return Trimmed(RunCommand("pdftotext -f " + n + " -l " + n + " " + Quoted(pdf) + " -").output);
+}
+
 Lines TextOfPages(const std::string& pdf) {
     // pdftotext ends every page with a form feed.
     const std::string text = RunCommand("pdftotext " + Quoted(pdf) + " -").output;
@@ -98,5 +109,5 @@ void QpdfEncrypt(const std::string& in, const std::string& out, const std::strin
 }
 
 void WriteRaw(const std::string& path, const RawPdf& pdf) {
-    WriteBytes(path, pdf.Bytes());
+    WriteBytes(path, pdf.File());
 }

@@ -19,7 +19,9 @@ Lines SplitLines(const std::string& text);
 // The words of a text, as a row of a test table lists names.
 Lines Words(const std::string& text);
 
-// The text of every page, without surrounding white space.
+int PageCount(const std::string& pdf);
+// The text of page n (from 1), or of every page, without surrounding white space.
+std::string PageText(const std::string& pdf, int page);
 Lines TextOfPages(const std::string& pdf);
 bool QpdfCheckClean(const std::string& pdf);
 // Merges and expects the report, and a file that qpdf finds sound; returns the output.

@@ -5,55 +5,27 @@
 
 namespace {
 
-const CenterBox kWorkArea = {0, 0, 1280, 994}; // a 1280 x 1024 screen less a 30-pixel taskbar
-
-TEST(CenterRule, CentresOverTheAreaWhenTheAreaIsTheCentre) {
-    CenterPoint p = CenterWithin(kWorkArea, kWorkArea, 600, 400);
-    EXPECT_EQ(p.x, 340);
-    EXPECT_EQ(p.y, 297);
-}
-
-TEST(CenterRule, CentresOverAReferenceInsideTheArea) {
-    CenterPoint p = CenterWithin({100, 100, 501, 301}, kWorkArea, 101, 51);
-    // Midpoints 300 and 200, less 50 and 25 (halves truncated).
-    EXPECT_EQ(p.x, 250);
-    EXPECT_EQ(p.y, 175);
-}
-
-TEST(CenterRule, DivisionsTruncateTowardZeroOnNegativeCoordinates) {
-    // A monitor left of the primary one: -1921 / 2 is -960, not -961.
-    CenterBox left = {-1921, 0, 0, 1080};
-    CenterPoint p = CenterWithin(left, left, 101, 100);
-    EXPECT_EQ(p.x, -960 - 50);
-    EXPECT_EQ(p.y, 490);
-}
-
-TEST(CenterRule, PulledBackWhenTheReferenceHangsOverAnEdge) {
-    // Reference near the bottom-right corner: the window would stick out right and below.
-    CenterPoint p = CenterWithin({1100, 900, 1400, 1100}, kWorkArea, 400, 300);
-    EXPECT_EQ(p.x, 1280 - 400);
-    EXPECT_EQ(p.y, 994 - 300);
-    // Reference near the top-left corner: pulled right and down to the area's edges.
-    p = CenterWithin({-200, -100, 100, 100}, kWorkArea, 400, 300);
-    EXPECT_EQ(p.x, 0);
-    EXPECT_EQ(p.y, 0);
-}
-
-TEST(CenterRule, WindowLargerThanTheAreaKeepsItsLeftAndTopEdgesOnTheArea) {
-    CenterBox area = {10, 20, 810, 620};
-    CenterPoint p = CenterWithin(area, area, 1000, 900);
-    EXPECT_EQ(p.x, 10);
-    EXPECT_EQ(p.y, 20);
-    // Wider only: the height is still centred.
-    p = CenterWithin(area, area, 1000, 200);
-    EXPECT_EQ(p.x, 10);
-    EXPECT_EQ(p.y, 220);
-}
-
-TEST(CenterRule, AxesAreIndependent) {
-    CenterPoint p = CenterWithin({1200, 400, 1400, 600}, kWorkArea, 300, 100);
-    EXPECT_EQ(p.x, 980); // clamped to the right edge
-    EXPECT_EQ(p.y, 450); // centred
+TEST(CenterRule, CentresOverTheRectangleThenPullsBackInsideTheAreaLowEdgeWinning) {
+    const CenterBox screen = {0, 0, 1280, 994}, small = {10, 20, 810, 620}, left = {-1921, 0, 0, 1080};
+    const struct {
+        const char* what;
+        CenterBox centre, area;
+        int32_t width, height, x, y;
+    } cases[] = {
+        {"over the area itself", screen, screen, 600, 400, 340, 297},
+        {"over a rectangle, halves truncated", {100, 100, 501, 301}, screen, 101, 51, 250, 175},
+        {"truncated toward zero left of the primary monitor", left, left, 101, 100, -1010, 490},
+        {"hanging over the right and bottom edges", {1100, 900, 1400, 1100}, screen, 400, 300, 880, 694},
+        {"hanging over the left and top edges", {-200, -100, 100, 100}, screen, 400, 300, 0, 0},
+        {"larger than the area", small, small, 1000, 900, 10, 20},
+        {"wider only", small, small, 1000, 200, 10, 220},
+        {"the axes apart", {1200, 400, 1400, 600}, screen, 300, 100, 980, 450},
+    };
+    for (const auto& c : cases) {
+        const CenterPoint p = CenterWithin(c.centre, c.area, c.width, c.height);
+        EXPECT_EQ(p.x, c.x) << c.what;
+        EXPECT_EQ(p.y, c.y) << c.what;
+    }
 }
 
 } // namespace
