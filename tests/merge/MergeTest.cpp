@@ -1,7 +1,6 @@
-// The merge on real files, in-process and through varnello-merge as scripts meet it, checked with
-// pdftotext and qpdf: the order, unreadable inputs, an output that is an input or an existing file,
-// taken temporary names, writes that fail (a missing or read-only folder, a full disk), and
-// every other file kept as it was.
+// The merge on real files, in-process and through varnello-merge, checked with pdftotext and qpdf:
+// order, unreadable inputs, outputs that exist or are inputs, failed writes, every other file kept.
+// And the intake: what enters the list, in what order, and what the "Error" box says.
 
 #include "tests/merge/PdfTools.h"
 
@@ -46,23 +45,6 @@ struct Case {
     void (*change)(const std::string& path) = nullptr; // what happens to c.pdf after it was read
 };
 
-// Inputs that change after they were read and before the write make it fail as any failed write
-// does: their bytes are never copied.
-void CutShort(const std::string& path) {
-    fs::resize_file(path, fs::file_size(path) - 40);
-}
-void OtherBytes(const std::string& path) {
-    std::string bytes = ReadBytes(path);
-    std::reverse(bytes.begin() + bytes.size() / 2, bytes.end());
-    WriteBytes(path, bytes);
-}
-void Deleted(const std::string& path) {
-    fs::remove(path);
-}
-void Rewritten(const std::string& path) {
-    WritePdf(path, {"X1"});
-}
-
 const Case kCases[] = {
     {kEngine, "a.pdf b.pdf c.pdf > d.pdf", MergeSaved, kSaved, "d.pdf: A1 A2 B1 C1 C2 C3", ""},
     {kEngine, "bad.pdf a.pdf gone.pdf b.pdf > d.pdf", MergeSavedWithErrors,
@@ -97,10 +79,16 @@ const Case kCases[] = {
      "", ""},
     {kAsUser, "locked/a.pdf b.pdf > locked/a.pdf", MergeNotSaved, kNotWritten + "locked/a.pdf" + kNotSaved,
      "", ""},
-    {kEngine, "a.pdf c.pdf > d.pdf", MergeNotSaved, kNotWritten + "d.pdf" + kNotSaved, "", "", CutShort},
-    {kEngine, "a.pdf c.pdf > b.pdf", MergeNotSaved, kNotWritten + "b.pdf" + kNotSaved, "", "", OtherBytes},
-    {kEngine, "a.pdf b.pdf c.pdf > d.pdf", MergeNotSaved, kNotWritten + "d.pdf" + kNotSaved, "", "", Deleted},
-    {kEngine, "c.pdf a.pdf > b.pdf", MergeNotSaved, kNotWritten + "b.pdf" + kNotSaved, "", "", Rewritten},
+    // Inputs that change after they were read and before the write make it fail as any failed
+    // write does: their bytes are never copied. Cut short, other bytes, deleted, rewritten:
+    {kEngine, "a.pdf c.pdf > d.pdf", MergeNotSaved, kNotWritten + "d.pdf" + kNotSaved, "", "",
+     [](const std::string& c) { fs::resize_file(c, fs::file_size(c) - 40); }},
+    {kEngine, "a.pdf c.pdf > b.pdf", MergeNotSaved, kNotWritten + "b.pdf" + kNotSaved, "", "",
+     [](const std::string& c) { WriteBytes(c, std::string(fs::file_size(c), ' ')); }},
+    {kEngine, "a.pdf b.pdf c.pdf > d.pdf", MergeNotSaved, kNotWritten + "d.pdf" + kNotSaved, "", "",
+     [](const std::string& c) { fs::remove(c); }},
+    {kEngine, "c.pdf a.pdf > b.pdf", MergeNotSaved, kNotWritten + "b.pdf" + kNotSaved, "", "",
+     [](const std::string& c) { WritePdf(c, {"X1"}); }},
 };
 
 // Every entry under the folder but `except`, with the bytes of each regular file.
@@ -179,6 +167,88 @@ TEST(MergeTest, EveryCaseWritesWhatItShouldAndKeepsEveryOtherFile) {
         std::map<std::string, std::string> after = Files(folder, pdf);
         after.erase(changed);
         EXPECT_TRUE(after == files) << "a file was changed, left behind or removed";
+    }
+}
+
+const std::string kHeading =
+    "Following files could not be added, probably because they are not valid PDF files:\r\n";
+
+TEST(IntakeTest, OnlyFilesThatOpenEnterTheListInBatchOrder) {
+    TempFolder folder;
+    fs::create_directories(folder.Path("dossier"));
+    for (const char* name : {"a.pdf", "b.pdf", "c.pdf", "dossier/r\xc3\xa9sum\xc3\xa9_final.pdf"}) {
+        WritePdf(folder.Path(name), {name});
+    }
+    const std::string whole = ReadBytes(folder.Path("a.pdf"));
+    WriteBytes(folder.Path("empty.pdf"), "");
+    WriteBytes(folder.Path("truncated.pdf"), whole.substr(0, whole.size() / 2));
+    WriteBytes(folder.Path("noise.pdf"), std::string(whole.rbegin(), whole.rend()));
+    WriteBytes(folder.Path("page.pdf"), "<!DOCTYPE html>\n<html><body><p>Not found</p></body></html>\n");
+    WritePdf(folder.Path("no-pages.pdf"), {});
+    QpdfEncrypt(folder.Path("a.pdf"), folder.Path("user-password.pdf"), "user-secret", 256);
+    QpdfEncrypt(folder.Path("a.pdf"), folder.Path("rc4-40.pdf"), "", 40);
+    QpdfEncrypt(folder.Path("a.pdf"), folder.Path("rc4-128.pdf"), "", 128);
+    QpdfEncrypt(folder.Path("a.pdf"), folder.Path("aes-128.pdf"), "", 128, true);
+    QpdfEncrypt(folder.Path("a.pdf"), folder.Path("aes-256.pdf"), "", 256);
+    fs::create_directories(folder.Path("folder.pdf"));
+
+    const std::pair<const char*, const char*> cases[] = {
+        // The names; those refused.
+        {"c.pdf a.pdf b.pdf", ""},
+        {"a.pdf empty.pdf c.pdf a.pdf", "empty.pdf"},
+        // Protected by an owner password only, and a name with an accent.
+        {"rc4-40.pdf rc4-128.pdf aes-128.pdf aes-256.pdf dossier/r\xc3\xa9sum\xc3\xa9_final.pdf", ""},
+        {"empty.pdf truncated.pdf noise.pdf page.pdf no-pages.pdf user-password.pdf folder.pdf missing.pdf",
+         "empty.pdf truncated.pdf noise.pdf page.pdf no-pages.pdf user-password.pdf folder.pdf missing.pdf"},
+    };
+    for (const auto& [names, refused] : cases) {
+        SCOPED_TRACE(names);
+        const Lines no = Words(refused);
+        Lines paths, accepted;
+        std::string report;
+        for (const std::string& name : Words(names)) {
+            paths.push_back(folder.Path(name));
+            if (std::find(no.begin(), no.end(), name) != no.end()) {
+                report += (report.empty() ? kHeading : "") + paths.back() + "\r\n";
+            } else {
+                accepted.push_back(paths.back());
+            }
+        }
+        const IntakeRunResult intake = IntakeRun(paths);
+        EXPECT_EQ(intake.result, IntakeDone);
+        EXPECT_EQ(intake.accepted, accepted);
+        EXPECT_EQ(intake.title, "Error");
+        EXPECT_EQ(intake.report, report);
+    }
+    const IntakeRunResult empty = IntakeRun({});
+    EXPECT_EQ(empty.result, IntakeEmpty);
+    EXPECT_EQ(empty.title + empty.report, "");
+}
+
+// Many refused names: a valid file after them still enters the list; the report lists 25 at most,
+// within 10,000 bytes with room for the closing line, which counts the others (one in the singular).
+TEST(IntakeTest, ManyRefusedNamesKeepTheReportBounded) {
+    TempFolder folder;
+    const std::string valid = folder.Path("valid.pdf");
+    WritePdf(valid, {"valid"});
+    for (const auto& [count, length] :
+         {std::make_pair(400, 180), std::make_pair(20, 990), std::make_pair(26, 10)}) {
+        Lines names;
+        std::string report = kHeading;
+        int listed = 0;
+        for (int i = 0; i < count; ++i) {
+            const std::string number = std::to_string(i);
+            names.push_back(folder.Path(std::string(length - number.size(), 'x') + number));
+            if (listed == i && listed < 25 && report.size() + names.back().size() + 102 < 10000) {
+                report += names.back() + "\r\n";
+                ++listed;
+            }
+        }
+        names.push_back(valid);
+        const IntakeRunResult intake = IntakeRun(names);
+        EXPECT_EQ(intake.accepted, Lines{valid});
+        EXPECT_EQ(intake.report, report + "And " + std::to_string(count - listed) + " more file" +
+                                     (count - listed > 1 ? "s" : "") + " could not be added.\r\n");
     }
 }
 

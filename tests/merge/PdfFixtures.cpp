@@ -284,6 +284,21 @@ std::string RawPdf::File() const {
     return file.m_bytes;
 }
 
+RawPdf FlatPdf(const std::vector<std::string>& texts, const std::string& catalogExtra) {
+    RawPdf pdf;
+    std::string kids;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        kids += std::to_string(3 + i) + " 0 R ";
+    }
+    pdf.Add(1, "<< /Type /Catalog /Pages 2 0 R " + catalogExtra + " >>");
+    pdf.Add(2, "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(texts.size()) +
+                   " /MediaBox [0 0 300 300] >>");
+    for (size_t i = 0; i < texts.size(); ++i) {
+        pdf.Page(static_cast<int>(3 + i), 2, texts[i]);
+    }
+    return pdf;
+}
+
 void WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;

@@ -122,6 +122,9 @@ int RawPagesLastObject(size_t pages);
 // `text` with the first occurrence of `from` replaced by `to`; throws when there is none.
 std::string Replaced(const std::string& text, const std::string& from, const std::string& to);
 
+// Catalog 1, a flat page tree 2 (300 by 300 points) and pages 3, 4, ... showing `texts`.
+RawPdf FlatPdf(const std::vector<std::string>& texts, const std::string& catalogExtra = "");
+
 void WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);
 

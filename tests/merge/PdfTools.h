@@ -11,9 +11,7 @@ struct ToolResult {
     std::string output; // stdout, then stderr when asked for
 };
 
-// The text in single quotes for the shell.
 std::string Quoted(const std::string& text);
-// Runs a shell command and collects its output.
 ToolResult RunCommand(const std::string& command, bool withStderr = false);
 // The output of a Python script of this folder, run by Debian's Python with pikepdf, line by line.
 Lines RunPython(const std::string& script, const std::string& arguments);
@@ -25,7 +23,6 @@ int PageCount(const std::string& pdf);
 // The text of page n (from 1), or of every page, without surrounding white space.
 std::string PageText(const std::string& pdf, int page);
 Lines TextOfPages(const std::string& pdf);
-// True when qpdf --check finds nothing wrong.
 bool QpdfCheckClean(const std::string& pdf);
 // Merges and expects the report, and a file that qpdf finds sound; returns the output.
 std::string ExpectMerged(const std::vector<std::string>& inputs, const std::string& output,
@@ -33,5 +30,4 @@ std::string ExpectMerged(const std::vector<std::string>& inputs, const std::stri
 // qpdf --encrypt with the given passwords and key length (40, 128 or 256); 128 picks RC4 or AES.
 void QpdfEncrypt(const std::string& in, const std::string& out, const std::string& userPassword, int bits,
                  bool aes = false);
-// Writes the file that `pdf` describes.
 void WriteRaw(const std::string& path, const RawPdf& pdf);

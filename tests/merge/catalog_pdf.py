@@ -3,6 +3,7 @@
 and what a reader finds of them in a PDF. Needs Debian's python3-pikepdf and qpdf.
 
   catalog_pdf.py make OUT.pdf JSON   writes the PDF that JSON describes (see make)
+  catalog_pdf.py fixtures DIR        writes the tests' inputs (FIXTURES) into DIR
   catalog_pdf.py facts PDF FAMILY    prints what a reader sees of FAMILY, one fact a line:
                                      dests, fields, attachments, layers or labels
 
@@ -218,6 +219,53 @@ def make(path, d):
     pdf.save(path)
 
 
+# The inputs of the merge tests, by name: d* for destinations, f* forms, l* labels, layers and
+# attachments, m* malformed structures.
+FIXTURES = {
+    "p": {"tag": "P"},
+    # Destinations: b clashes with a on "chap2" (and defines "chap2-2" itself), c with no one.
+    "da": {"tag": "A", "pages": 3, "dests": {"chap2": 2, "spare": 3}, "olddests": {"old": [3]},
+        "links": [[1, "dest", "chap2"], [1, "goto", "/old"], [3, "aa", "chap2"]],
+        "outline": [["A chap2", "chap2"]], "open": "chap2"},
+    "db": {"tag": "B", "pages": 2, "dests": {"chap2": [2], "chap2-2": 1}, "olddests": {"old": 1},
+        "links": [[1, "dest", "chap2"], [1, "next", "/old"], [2, "goto", "chap2-2"]],
+        "outline": [["B chap2", "chap2"]]},
+    "dc": {"tag": "C", "dests": {"intro": 1}, "links": [[1, "dest", "intro"]],
+        "outline": [["C intro", "intro"]]},
+    # Forms: fb clashes with fa on "name" and has a font of the same /DR name but another face,
+    # set form-wide and on a field; fc clashes with "person.city" on its whole name.
+    "fa": {"tag": "A", "pages": 2,
+        "fields": [{"name": "name", "value": "Ann"},
+                   {"name": "person", "kids": [{"name": "city", "value": "Rome", "page": 2}]}],
+        "form": {"CO": ["name"], "XFA": True}},
+    "fb": {"tag": "B",
+        "fields": [{"name": "name", "value": "Bob"},
+                   {"name": "own", "value": "b", "da": "/Helv 12 Tf 0 0 1 rg"}],
+        "form": {"fonts": {"Helv": "Courier"}, "da": "/Helv 9 Tf 0 g", "NeedAppearances": True, "Q": 1,
+                 "SigFlags": 1, "CO": ["own"]}},
+    "fc": {"tag": "C", "fields": [{"name": "person", "value": "Cy"}]},
+    # Labels from the second page on; layers with /Order, radio groups and usage; an attachment
+    # name that clashes; layers off by /BaseState.
+    "lc": {"tag": "C", "pages": 2, "labels": [[1, {"S": "A", "P": "C-"}]]},
+    "la": {"tag": "A", "attachments": {"data.txt": ["data.txt", "from A"], "a.txt": ["a.txt", "only A"]},
+        "layers": {"groups": [["A on", True], ["A off", False]], "order": True, "rb": [["A on", "A off"]],
+                   "as": [["View", "Zoom", ["A on"]]]},
+        "labels": [[0, {"S": "r"}]]},
+    "lb": {"tag": "B", "pages": 3, "attachments": {"data.txt": ["data.txt", "from B"]},
+        "layers": {"groups": [["B on", True], ["B off", False], ["B base", False]], "base": "OFF",
+                   "locked": ["B on"], "as": [["View", "Zoom", ["B on"]], ["Print", "Print", ["B off"]]]}},
+    # Malformed structures in a later input lose only what is unsound in them: tree kids that are
+    # no node or loop, a field that is not one, label ranges past the pages or without a
+    # dictionary, a layer that is not a group.
+    "mx": {"tag": "X", "pages": 2, "dests": {"x": 2}, "fields": [{"name": "f", "value": "x"}],
+        "form": {"XFA": True}, "labels": [[0, {"S": "a"}]], "layers": {"groups": [["X1", True]]}},
+    "my": {"tag": "Y", "pages": 2, "dests": {"x": 1, "y": 2}, "links": [[1, "dest", "x"]],
+        "fields": [{"name": "f", "value": "y"}], "labels": [[0, {"S": "R"}]],
+        "layers": {"groups": [["Y1", False], ["Y2", True]], "order": True},
+        "damage": ["tree-kids", "fields", "labels", "layers"]},
+}
+
+
 # --- reading -----------------------------------------------------------------------------------
 
 
@@ -365,6 +413,9 @@ class Reader:
 def main(argv):
     if argv[1] == "make":
         make(argv[2], json.loads(argv[3]))
+    elif argv[1] == "fixtures":
+        for name, description in FIXTURES.items():
+            make("%s/%s.pdf" % (argv[2], name), description)
     elif argv[1] == "facts":
         for fact in getattr(Reader(argv[2]), argv[3])():
             print(fact)

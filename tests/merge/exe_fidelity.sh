@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # varnello-merge.exe under Wine keeps every input's bookmarks and form fields, as the native
 # merge does: nested and wide outlines land on each input's own pages, clashing field names are
-# renamed per input, the same file added twice keeps both copies apart. pikepdf and qpdf read the
-# output on the build machine.
+# renamed per input, the same file added twice keeps both copies apart. It reports through its
+# exit code and console, reads a name in another script as it was typed, opens files protected
+# by an owner password only (RC4 as AES: the static build's OpenSSL provides both) and keeps
+# tagged files tagged; names in any script reach Windows as they are spelled (the code page is
+# UTF-8), and however the first input is spelled as the output, it is replaced in one step, no
+# temporary file left. pikepdf and qpdf read the output on the build machine.
 #   exe_fidelity.sh VARNELLO_MERGE_EXE
 set -euo pipefail
 exe="$(realpath "$1")"
@@ -66,4 +70,37 @@ form need False sigflags 0 xfa False
 EOF
 /usr/bin/python3 "$here/catalog_pdf.py" facts out.pdf fields >fields.txt
 diff -u expected-fields.txt fields.txt
-echo "bookmarks ($(wc -l <outline.txt)) and fields of ${#order[@]} inputs kept"
+
+# The same messages as the native tool, with the console's line ends.
+export LC_ALL=C.UTF-8
+merge() { "$root/tools/wine-run.sh" "$exe" "$@" >log.txt 2>&1 && echo 0 >>log.txt || echo $? >>log.txt; }
+expect() { printf "$1" | diff -u - log.txt; }
+cp a.pdf "Отчёт.pdf"
+qpdf --allow-weak-crypto --encrypt '' owner-secret 40 -- b.pdf rc4.pdf
+qpdf --encrypt '' owner-secret 256 -- c.pdf aes.pdf
+merge sealed.pdf "Отчёт.pdf" rc4.pdf aes.pdf
+expect 'File is successfully saved.\r\n0\n'
+qpdf --check sealed.pdf >/dev/null
+[ "$(qpdf --show-npages sealed.pdf)" = 5 ] || { echo "sealed.pdf: not 5 pages"; exit 1; }
+merge none.pdf "Отчёт за май.pdf"
+expect 'Following files could not be merged, probably because they are not valid PDF files:\r\nОтчёт за май.pdf\r\n\r\nNo file is saved.\r\n2\n'
+cp "$here"/tagged/*.pdf .
+merge tagged.pdf report.pdf bericht.pdf report.pdf
+expect 'File is successfully saved.\r\n0\n'
+faults=$(/usr/bin/python3 "$here/structure_check.py" --merge tagged.pdf report.pdf bericht.pdf report.pdf 2>&1)
+[ -z "$faults" ] || { echo "$faults"; exit 1; }
+
+# FIRST|SECOND|OUTPUT|the file that holds the merge
+mkdir sub
+for names in "café.pdf|résumé final.pdf|fusionné.pdf|fusionné.pdf" "Отчёт.pdf|Σύνοψη.pdf|报告 📄.pdf|报告 📄.pdf" \
+    "x.pdf|b.pdf|X.PDF|x.pdf" "x.pdf|b.pdf|sub/../x.pdf|x.pdf" "x.pdf|b.pdf|sub\\..\\x.pdf|x.pdf"; do
+    IFS='|' read -r first second output merged <<<"$names"
+    cp a.pdf "$first"
+    [ -e "$second" ] || cp b.pdf "$second"
+    merge "$output" "$first" "$second"
+    expect 'File is successfully saved.\r\n0\n'
+    [ "$(qpdf --show-npages "$merged")" = 4 ] || { echo "$output: $merged is not the merged file"; exit 1; }
+    rm "$merged"
+    [ -z "$(ls | grep -e '\.0\.pdf$' -e '^X\.PDF')" ] || { echo "$output: a file was left"; exit 1; }
+done
+echo "bookmarks ($(wc -l <outline.txt)) and fields of ${#order[@]} inputs kept; reports, names, encryption, tags"
