@@ -107,7 +107,10 @@ def updated(shift, prev=None, streams=False):
     pdf = Raw()
     mark = b" /Prev 9999999999"
     trailer = b"/Root 1 0 R" if streams else TRAILER
-    section = (lambda n, rows, t: pdf.xref_stream(n, rows, t)) if streams else (lambda n, rows, t: pdf.table(rows, t))
+
+    def section(n, rows, t):  # a table, or a cross-reference stream numbered n
+        return pdf.xref_stream(n, rows, t) if streams else pdf.table(rows, t)
+
     first = section(10, pdf.entries(), trailer + mark)
     pdf.end(first)
     pdf.obj(5, content("E1"))
@@ -130,13 +133,14 @@ def swap(rows):  # the offsets of objects 4 and 6
     return rows[:4] + [(n4, t4, o6, g4), rows[5], (n6, t6, o4, g6)] + rows[7:]
 
 
-def xref_stream_of(w, extra_shift=0, pages=TEXTS):
-    pdf = Raw(pages, 10)
-    return pdf.end(pdf.xref_stream(11, pdf.entries(), b"/Root 1 0 R", w) + extra_shift)
+def xref_stream_of(w, startxref_shift=0):
+    pdf = Raw(TEXTS, 10)
+    return pdf.end(pdf.xref_stream(11, pdf.entries(), b"/Root 1 0 R", w) + startxref_shift)
 
 
 def crafted_stream(w, index, cut=0, extra=b""):
-    """A cross-reference stream whose rows (under /W [1 4 2]) are written under `w` and `index`."""
+    """A cross-reference stream whose rows, written under /W [1 4 2], declare /W `w` and /Index
+    `index`, lose their last `cut` bytes and are followed by `extra`."""
     pdf = Raw()
     rows = pdf.entries() + [(10, 1, len(pdf.b), 0)]
     data = packed_rows(rows, (1, 4, 2))
