@@ -5,7 +5,7 @@
 #   tools/fuzz.sh [markup|merge] [SECONDS] [extra libFuzzer options...]
 # markup (the default): the markup parser, seeded from tests/fuzz/seeds.
 # merge: two PDF files loaded and merged by the engine (damaged-file recovery on), seeded with
-#        generated, damaged and crafted files, made fresh from the test fixtures at each run, and
+#        the damaged and crafted files of tests/merge/damaged_pdfs.py, made fresh at each run, and
 #        the tagged files of tests/merge/tagged.
 # Crashes land in build/fuzz/findings-TARGET; the corpus grows in build/fuzz/corpus-TARGET.
 set -euo pipefail
@@ -38,10 +38,18 @@ if [ "$target" = markup ]; then
     "$build/tests/fuzz/parse_markup_fuzz" -max_total_time="$seconds" -print_final_stats=1 \
         -artifact_prefix="$findings/" -dict=tests/fuzz/markup.dict "$@" "$corpus" tests/fuzz/seeds
 else
-    cmake --build "$build" --target merge_pdf_fuzz make_merge_seeds
+    cmake --build "$build" --target merge_pdf_fuzz
     seeds="$build/seeds-merge"
     rm -rf "$seeds"
-    "$build/tests/fuzz/make_merge_seeds" "$seeds" tests/merge/tagged/*.pdf
+    mkdir -p "$seeds/files"
+    /usr/bin/python3 tests/merge/damaged_pdfs.py "$seeds/files" >/dev/null
+    # The fuzzer takes two files: each one paired with the sound one, both ways round.
+    for file in "$seeds"/files/[0-9]*[0-9].pdf "$seeds/files/sealed.pdf" tests/merge/tagged/*.pdf; do
+        name=$(basename "$file" .pdf)
+        { cat "$seeds/files/00.pdf" && printf '\n%%%%NEXT-PDF%%%%\n' && cat "$file"; } >"$seeds/$name-after"
+        { cat "$file" && printf '\n%%%%NEXT-PDF%%%%\n' && cat "$seeds/files/00.pdf"; } >"$seeds/$name-before"
+    done
+    rm -r "$seeds/files"
     # A merge that takes longer than -timeout seconds is a finding: every input must end in
     # bounded time.
     "$build/tests/fuzz/merge_pdf_fuzz" -max_total_time="$seconds" -print_final_stats=1 -timeout=30 \

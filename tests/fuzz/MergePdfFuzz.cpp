@@ -1,11 +1,8 @@
-// libFuzzer entry: two PDF files (see MergeFuzzInput.h) merged by the engine as the window merges
-// two inputs: both are written to files, the first is loaded, the second appended through
-// DocumentMerge and its steps, and the result written to a file. The damaged-file recovery is on,
-// as it always is.
+// libFuzzer entry: two PDF files, the first, kNextPdf, the second (without that line, one file merged
+// with itself), merged by the engine as the window merges two inputs, damaged-file recovery on.
 #include "foundation/ZuvAnsi.h"
 #include "foundation/ZuvVector.h"
 #include "merge/MergeEngine.h"
-#include "tests/fuzz/MergeFuzzInput.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -14,15 +11,13 @@
 
 namespace {
 
-// A folder of this process's own, in memory where the system has one.
+const std::string kNextPdf = "\n%%NEXT-PDF%%\n"; // tools/fuzz.sh writes it between its seeds' files
+
+// A folder of this process's own, in memory.
 std::string MakeFolder() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/dev/shm") + "/varnello-fuzz-XXXXXX";
+    std::string pattern = "/dev/shm/varnello-fuzz-XXXXXX";
     if (!mkdtemp(&pattern[0])) {
-        pattern = "/tmp/varnello-fuzz-XXXXXX";
-        if (!mkdtemp(&pattern[0])) {
-            std::abort();
-        }
+        std::abort();
     }
     return pattern;
 }
@@ -38,21 +33,17 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string folder = MakeFolder();
-    static const std::string first = folder + "/first.pdf";
-    static const std::string second = folder + "/second.pdf";
-    static const std::string output = folder + "/merged.pdf";
-    const std::pair<std::string, std::string> files =
-        SplitFuzzInput(reinterpret_cast<const char*>(data), size);
-    WriteFile(first, files.first);
-    WriteFile(second, files.second);
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    const size_t at = input.find(kNextPdf);
+    WriteFile(folder + "/first.pdf", input.substr(0, at));
+    WriteFile(folder + "/second.pdf", at == std::string::npos ? input : input.substr(at + kNextPdf.size()));
 
     ZuvVector<ZuvAnsi2*> inputs;
-    inputs.Append(new ZuvAnsi2(first.c_str()));
-    inputs.Append(new ZuvAnsi2(second.c_str()));
-    ZuvAnsi2 title;
-    ZuvAnsi2 report;
-    MergeFiles(inputs, output.c_str(), title, report);
+    inputs.Append(new ZuvAnsi2((folder + "/first.pdf").c_str()));
+    inputs.Append(new ZuvAnsi2((folder + "/second.pdf").c_str()));
+    ZuvAnsi2 title, report;
+    MergeFiles(inputs, (folder + "/merged.pdf").c_str(), title, report);
     inputs.DeleteAll();
-    std::remove(output.c_str());
+    std::remove((folder + "/merged.pdf").c_str());
     return 0;
 }

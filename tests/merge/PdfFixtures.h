@@ -45,24 +45,10 @@ void WriteEncryptedPdf(const std::string& path, const std::string& text, const s
                        PoDoFo::PdfEncrypt::EPdfKeyLength keyLength);
 
 // A PDF written byte by byte, for structures the library would not write (wrong counts, loops,
-// object numbers that are not dense) and for damaged files: the test chooses object numbers and
-// generations, cross-reference tables (and the line ends of their entries), cross-reference and
-// object streams, hybrid files, trailers and /Prev chains. Offsets are tracked as the bytes are
-// written, so a test writes a sound file first and then damages exactly the bytes it means to.
+// object numbers that are not dense). Objects are written in the order added and listed in one
+// xref table; the trailer's /Root is object 1.
 class RawPdf {
 public:
-    // One cross-reference entry.
-    struct Entry {
-        int number;
-        char type;     // 'n' in the file, 'f' free, 'c' in an object stream
-        size_t field2; // offset ('n'), next free object ('f'), number of the object stream ('c')
-        int field3;    // generation ('n', 'f'), index in the object stream ('c')
-    };
-
-    explicit RawPdf(const std::string& header = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
-
-    // "N G obj\n<body>\nendobj\n"; returns its offset.
-    size_t Object(int number, const std::string& body, int generation = 0);
     // Object `number` with `body`; with `stream`, the body is a dictionary that gets /Length and
     // the stream. A non-zero `header` writes "<header> 0 obj" at the offset listed for `number`,
     // as damaged files do.
@@ -72,55 +58,13 @@ public:
     // an ancestor, makes /F1 Helvetica.
     RawPdf& Page(int number, int parent, const std::string& text, const std::string& extra = kRawFont);
     static const std::string kRawFont;
-    // An object stream (uncompressed) holding the given objects, listed in Entries() as compressed.
-    size_t ObjectStream(int number, const std::vector<std::pair<int, std::string>>& objects);
-
-    // Object 0 as the head of the free list, then every object written so far (at its last
-    // offset) and every object in an object stream, by number.
-    std::vector<Entry> Entries() const;
-
-    // "xref", one subsection per run of consecutive numbers, each entry ended by `eol` (" \n" and
-    // "\r\n" are the standard two-byte ends; "\n" alone gives the 19-byte entries some writers
-    // make), then "trailer\n<< trailer >>\n". Returns the offset of "xref".
-    size_t Table(const std::vector<Entry>& entries, const std::string& trailer,
-                 const std::string& eol = "\r\n");
-    // A cross-reference stream object listing `entries` and itself, with these field widths and
-    // further dictionary entries (/Root, /Prev...). Returns its offset.
-    size_t XRefStream(int number, std::vector<Entry> entries, const std::string& dictionary,
-                      const std::array<int, 3>& widths = {1, 4, 2});
-    // "startxref\n<offset>\n%%EOF\n"
-    void StartXRef(size_t offset);
-
-    size_t OffsetOf(int number) const { return m_direct.at(number).first; }
-    size_t Size() const { return m_bytes.size(); }
-    // The bytes written so far.
-    const std::string& Bytes() const { return m_bytes; }
-    // The bytes with one table of every number up to the highest (the missing ones free), the
-    // trailer /Root 1 0 R and startxref: a complete file.
+    // The file; numbers without an object are free.
     std::string File() const;
 
-    // The body of a stream object: "<< entries /Length n >>\nstream\n" data "\nendstream".
-    static std::string Stream(const std::string& entries, const std::string& data);
-    // The binary rows of a cross-reference stream with these widths.
-    static std::string XRefRows(const std::vector<Entry>& entries, const std::array<int, 3>& widths);
-
 private:
-    std::string m_bytes;
-    std::map<int, std::pair<size_t, int>> m_direct;  // number -> offset, generation
-    std::map<int, std::pair<int, int>> m_compressed; // number -> object stream, index
+    std::string m_bytes = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
+    std::map<int, size_t> m_offsets;
 };
-
-// A document whose page n shows texts[n - 1] in Helvetica: the catalog is object 1, the page tree
-// 2, the font 3, then each page and its content stream. With `compressed`, the catalog, the page
-// tree, the font and the pages go into object stream `compressed` (which must be free) and only
-// the content streams stay direct. Writes no cross-reference section.
-void RawPages(RawPdf& pdf, const std::vector<std::string>& texts, int compressed = 0);
-
-// The number of the last object RawPages writes for this many pages.
-int RawPagesLastObject(size_t pages);
-
-// `text` with the first occurrence of `from` replaced by `to`; throws when there is none.
-std::string Replaced(const std::string& text, const std::string& from, const std::string& to);
 
 // Catalog 1, a flat page tree 2 (300 by 300 points) and pages 3, 4, ... showing `texts`.
 RawPdf FlatPdf(const std::vector<std::string>& texts, const std::string& catalogExtra = "");
