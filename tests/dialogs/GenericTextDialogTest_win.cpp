@@ -8,8 +8,6 @@
 
 #include <map>
 
-using namespace winui_test;
-
 namespace {
 
 constexpr int kClose = GenericTextDialog::kCloseId, kHelp = GenericTextDialog::kHelpId;
@@ -45,7 +43,8 @@ void End(HWND dialog, int id, int code = BN_CLICKED) {
 }
 
 // What the dialog shows, ended with Cancel, in client pixels: the caption, the visible buttons from
-// left to right (x from half the outer width), the focused control; the text's and client's rects.
+// left to right (x from half the outer width, y from the text's bottom), the focused control; the
+// text's and client's rects.
 struct Facts {
     std::string row;
     RECT text, client;
@@ -66,7 +65,7 @@ Facts Show(const std::string& markup, uint32_t mode, const char* title = "Generi
         for (const auto& [x, button] : row) {
             const RECT r = RectIn(dialog, button);
             f.row += " " + WindowText(button) + " " + std::to_string(x - (window.right - window.left) / 2) +
-                     "," + std::to_string(r.top) + " " + std::to_string(r.right - x) + "x" +
+                     "," + std::to_string(r.top - f.text.bottom) + " " + std::to_string(r.right - x) + "x" +
                      std::to_string(r.bottom - r.top);
         }
         f.row += " focus " + std::to_string(::GetDlgCtrlID(::GetFocus()));
@@ -105,31 +104,22 @@ TEST(GenericTextDialogTest, CommandsAndKeysEndItWithTheirId) {
 }
 
 // Each mode's row of 75 x 23 buttons centred on half the outer width, 20 below the text, the first
-// focused; the text at (10, 10) laid out in the template's font (Arial, 10 points); the client 20
-// wider and 53 higher than the text.
+// focused; the text at (10, 10); the client 20 wider and 53 higher than the text. A long text wraps
+// at two thirds of the screen width, between items.
 TEST(GenericTextDialogTest, EachModeShowsItsRowAtItsPlaces) {
-    HDC screen = ::GetDC(nullptr);
-    HGDIOBJ old = ::SelectObject(screen, PlainFont(::MulDiv(10, ::GetDeviceCaps(screen, LOGPIXELSY), 72)));
-    SIZE sample;
-    ::GetTextExtentPoint32A(screen, "gh9", 3, &sample);
-    ::DeleteObject(::SelectObject(screen, old));
-    ::ReleaseDC(nullptr, screen);
-    const int height = sample.cy + 2 * (sample.cy / 6);
-    const std::string y = "," + std::to_string(height + 20) + " 75x23";
     const std::pair<uint32_t, std::string> rows[] = {
-        {0, "'Generic' OK -93" + y + " &Cancel 0" + y + " focus 1"},
-        {1, "'Generic' OK -150" + y + " &Cancel -38" + y + " &Help 74" + y + " focus 1"},
-        {2, "'Generic' &Close -93" + y + " &Help 0" + y + " focus 8"},
-        {3, "'' &Close -37" + y + " focus 8"},
+        {0, "'Generic' OK -93,10 75x23 &Cancel 0,10 75x23 focus 1"},
+        {1, "'Generic' OK -150,10 75x23 &Cancel -38,10 75x23 &Help 74,10 75x23 focus 1"},
+        {2, "'Generic' &Close -93,10 75x23 &Help 0,10 75x23 focus 8"},
+        {3, "'' &Close -37,10 75x23 focus 8"},
         {7, "'Generic' focus 0"}};
     for (const auto& [mode, row] : rows) {
         const Facts f = Show(kShort, mode, mode == 3 ? "" : "Generic");
         EXPECT_EQ(f.row, row);
-        EXPECT_EQ((std::vector<LONG>{10, 10, height, f.text.right + 10, height + 53}),
-                  (std::vector<LONG>{f.text.left, f.text.top, f.text.bottom - f.text.top, f.client.right,
-                                     f.client.bottom}));
+        EXPECT_EQ((std::vector<LONG>{10, 10, f.text.right + 10, f.text.bottom + 43}),
+                  (std::vector<LONG>{f.text.left, f.text.top, f.client.right, f.client.bottom}));
     }
-    std::string words = "<xml>"; // wraps at two thirds of the screen width, between items
+    std::string words = "<xml>";
     for (int i = 0; i < 120; ++i)
         words += "<text>word" + std::to_string(i) + "</text>";
     const Facts f = Show(words + "</xml>", 3);

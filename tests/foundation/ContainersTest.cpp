@@ -14,8 +14,8 @@ std::string Str(const CMyASCIIString& s) {
 
 } // namespace
 
-// Growth by 1.6 from 10; Reserve exact, never shrinking; an owning vector deletes in order.
-TEST(Vector, GrowthReserveAndOwnership) {
+// Growth by 1.6 from 10; Reserve exact, never shrinking.
+TEST(Vector, GrowthAndReserve) {
     CMyVector_EF<int*> v;
     std::vector<uint32_t> capacities;
     for (int i = 0; i < 700; ++i)
@@ -23,22 +23,6 @@ TEST(Vector, GrowthReserveAndOwnership) {
             capacities.push_back(v.Capacity());
     EXPECT_EQ(capacities, (std::vector<uint32_t>{10, 16, 25, 40, 64, 102, 163, 260, 416, 665, 1064}));
     EXPECT_TRUE(v.Reserve(2) && v.Reserve(1065) && v.Capacity() == 1065 && v.Count() == 700);
-
-    struct Counted {
-        ~Counted() { log->push_back(id); }
-        std::vector<int>* log;
-        int id;
-    };
-    std::vector<int> log;
-    {
-        CPtrVector_EF<Counted> owned;
-        for (int i = 0; i < 13; ++i)
-            owned.PushBack(i == 12 ? nullptr : new Counted{&log, i});
-        owned.DeleteAll();
-        EXPECT_EQ(owned.Capacity(), 16u); // the storage stays
-        owned.PushBack(new Counted{&log, 12});
-    }
-    EXPECT_EQ(log, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
 }
 
 // Attached storage is never freed nor grown by appending another string; growing past it moves the

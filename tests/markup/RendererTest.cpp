@@ -52,17 +52,13 @@ struct TestScreen : CWindowServices, CDrawerBase {
     }
     // "text x,y clip l,t,r,b foreground background font|"
     void TextOutput(int32_t x, int32_t y, const DrawRect& c, const CMyASCIIString& text) override {
-        std::ostringstream out;
-        out << Str(text) << " " << x << "," << y << " clip " << c.left << "," << c.top << "," << c.right
-            << "," << c.bottom << std::hex << " " << textColor << " " << background << " "
-            << (font == &contextFont ? 'c' : font->kind) << "|";
-        texts += out.str();
+        texts << std::dec << Str(text) << " " << x << "," << y << " clip " << c.left << "," << c.top << ","
+              << c.right << "," << c.bottom << std::hex << " " << textColor << " " << background << " "
+              << (font == &contextFont ? 'c' : font->kind) << "|";
     }
     bool FillRectangle(const DrawRect& r, const ColorValue& color) override {
-        std::ostringstream out;
-        out << "fill " << r.left << "," << r.top << "," << r.right << "," << r.bottom << std::hex << " "
-            << color << "|";
-        texts += out.str();
+        texts << std::dec << "fill " << r.left << "," << r.top << "," << r.right << "," << r.bottom
+              << std::hex << " " << color << "|";
         return true;
     }
     ColorValue SetBackgroundColor(const ColorValue& c, ColorValue* old) override {
@@ -98,7 +94,7 @@ struct TestScreen : CWindowServices, CDrawerBase {
 
     TestFont contextFont{8, 13};
     TestFont* font = &contextFont;
-    std::string texts;
+    std::ostringstream texts;
     ColorValue textColor = 0x000000, background = 0xFFFFFF;
     int openDrawers = 0, invalidations = 0, liveFonts = 0;
     bool fontLeftSelected = false;
@@ -178,7 +174,7 @@ TEST_F(RendererTest, PaintFillsClipsColoursAndPutsFontsBack) {
     const std::string once = "ab 0,0 clip 0,0,19,15 0 f0f0f0 n|c 22,0 clip 22,0,32,15 0 17d0fd b|"
                              "d 35,0 clip 35,0,45,15 8000 f0f0f0 b|";
     EXPECT_EQ(
-        services.texts,
+        services.texts.str(),
         "fill 0,0,299,199 f0f0f0|" + once +
             "e 48,0 clip 48,0,57,15 ff0000 f0f0f0 u|g 60,0 clip 60,0,69,15 ffffff 8080ff u|fill 0,0,299,199 f0f0f0|" +
             once + "e 48,0 clip 48,0,57,15 8080ff f0f0f0 u|g 60,0 clip 60,0,69,15 ff0000 8080ff u|");
