@@ -42,9 +42,8 @@ void End(HWND dialog, int id, int code = BN_CLICKED) {
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code), 0);
 }
 
-// What the dialog shows, ended with Cancel, in client pixels: the caption, the visible buttons from
-// left to right (x from half the outer width, y from the text's bottom), the focused control; the
-// text's and client's rects.
+// What the dialog shows, ended with Cancel: the caption, the visible buttons left to right (x from
+// half the outer width, y from the text's bottom), the focus; the text's and client's rects.
 struct Facts {
     std::string row;
     RECT text, client;
@@ -79,14 +78,13 @@ Facts Show(const std::string& markup, uint32_t mode, const char* title = "Generi
 
 // A command's low word ends it; Esc cancels, Enter presses the focus; Help opens its link.
 TEST(GenericTextDialogTest, CommandsAndKeysEndItWithTheirId) {
+    const std::pair<WPARAM, int> cases[] = {
+        {0, IDOK}, {0, IDCANCEL}, {0, kClose}, {VK_ESCAPE, IDCANCEL}, {VK_RETURN, 0}};
     for (uint32_t mode : {0u, 3u, 7u})
-        for (const auto& [key, id] : {std::pair<WPARAM, int>{0, IDOK},
-                                      {0, IDCANCEL},
-                                      {0, kClose},
-                                      {VK_ESCAPE, IDCANCEL},
-                                      {VK_RETURN, mode ? kClose : IDOK}})
+        for (const auto& [key, command] : cases)
             if (mode != 7 || !key) {
-                auto act = [key = key, id = id](HWND window, GenericTextDialog&) {
+                const int id = command ? command : mode ? kClose : IDOK; // Enter presses the focus
+                auto act = [key = key, id](HWND window, GenericTextDialog&) {
                     key ? void(::PostMessageA(::GetFocus(), WM_KEYDOWN, key, 0)) : End(window, id, 0x1234);
                 };
                 EXPECT_EQ(id, RunDialog(kShort, mode, act)) << mode << " " << key;
@@ -103,9 +101,8 @@ TEST(GenericTextDialogTest, CommandsAndKeysEndItWithTheirId) {
     EXPECT_EQ(1, OpenedLinks());
 }
 
-// Each mode's row of 75 x 23 buttons centred on half the outer width, 20 below the text, the first
-// focused; the text at (10, 10); the client 20 wider and 53 higher than the text. A long text wraps
-// at two thirds of the screen width, between items.
+// Each mode's row of 75 x 23 buttons, centred, the first focused; the text at (10, 10); the client
+// 20 wider than the text. A long text wraps at two thirds of the screen width.
 TEST(GenericTextDialogTest, EachModeShowsItsRowAtItsPlaces) {
     const std::pair<uint32_t, std::string> rows[] = {
         {0, "'Generic' OK -93,10 75x23 &Cancel 0,10 75x23 focus 1"},

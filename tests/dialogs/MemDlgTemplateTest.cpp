@@ -34,9 +34,8 @@ Bytes Expected(const std::string& fields) {
 
 } // namespace
 
-// The generic text dialog's template: the header with the font, then four buttons, each on a
-// multiple of 4 after zero padding; the rest of the block stays zero. Without a typeface DS_SETFONT
-// is cleared and there are no font fields; the extended form.
+// The generic dialog's template: header and font, four buttons each on a multiple of 4, the rest of
+// the block zero. Without a typeface no DS_SETFONT and no font fields; the extended form.
 TEST(Template, Bytes) {
     CMemDlgTemplate t, plain, extended;
     ASSERT_TRUE(t.Create(false, "About", 100, 100, 300, 200, 0x10C00880, 0, "Arial", 10));

@@ -86,8 +86,6 @@ TEST(ByteBuf, ReserveSetLengthAndAttach) {
     auto refusal = [&](void* memory, uint32_t start, uint32_t end) {
         return ByteBufAttach(h.buf, memory, start, end, 0) ? RC_DONE : h.buf->result;
     };
-    EXPECT_EQ(refusal(nullptr, 0, 9), RC_NULL_MEMORY);
-    EXPECT_EQ(refusal(store, 5, 5), RC_EMPTY_RANGE);
     EXPECT_EQ(refusal(store, 0, 9), RC_NOT_EMPTY_TEXT);
     EXPECT_EQ(refusal(store, 2, 9), RC_DONE); // the heap block is freed: ASan reports a leak otherwise
     EXPECT_TRUE(ByteBufInsert(h.buf, kBufEnd, "abcdef", 0, true));

@@ -25,9 +25,8 @@ U Convert(const std::string& utf8) {
 
 } // namespace
 
-// The replacement rules of MultiByteToWideChar: one U+FFFD for the bytes read until a sequence can
-// no longer be valid (overlong forms, surrogates, above U+10FFFF); a sequence cut off by the end
-// takes the rest of the text.
+// MultiByteToWideChar's rules: one U+FFFD for the bytes read until a sequence can no longer be
+// valid (overlong, surrogate, above U+10FFFF); a sequence cut off by the end takes the rest.
 TEST(ToWide, ValidAndInvalidSequences) {
     const std::pair<std::string, U> cases[] = {// clang-format off
         {"caf\xC3\xA9", {'c', 'a', 'f', 0xE9}},   {"\xE6\x97\xA5\xEF\xBB\xBF", {0x65E5, 0xFEFF}},

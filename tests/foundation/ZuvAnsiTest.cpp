@@ -5,9 +5,8 @@
 
 #include <string>
 
-// AppendChars reserves length + room + 1 first: a reservation that grew the storage leaves room for
-// exactly `room` characters; larger storage takes more; fixed storage that cannot take the room
-// takes nothing. A fixed string holds its text inline; appending a string never grows.
+// AppendChars reserves length + room + 1: grown storage takes exactly `room` characters, larger
+// storage more, fixed storage too small for the room nothing. Appending a string never grows.
 TEST(ZuvAnsi, AppendCharsRoom) {
     ZuvAnsi fixed("abcde", 0), tooSmall("abcdef", 3);
     ZuvAnsi2 s, cut, large("abc"), t(3);
@@ -53,8 +52,7 @@ TEST(ZuvAnsi, AppendLiteralAppendsWhatTheListFormDoes) {
     }
 }
 
-// Growth with an own element appended while storage moves; an owning vector deletes all (ASan
-// reports what is left behind).
+// An own element appended while storage moves; an owning vector deletes all (ASan sees leaks).
 TEST(ZuvVector, GrowthAndOwnership) {
     ZuvVector<uint32_t> v;
     for (uint32_t i = 0; i < 25; ++i)

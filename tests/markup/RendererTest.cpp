@@ -15,9 +15,8 @@ struct TestFont {
     char kind = 'n'; // normal, bold or underlined
 };
 
-// Window services that are also the drawer they open: they measure deterministically, every
-// character (UTF-16 unit for non-ASCII text) as wide as its font says, every text as high, and
-// record what is drawn.
+// Window services that are also the drawer they open: every character (UTF-16 unit) as wide as its
+// font says, every text as high; what is drawn is recorded.
 struct TestScreen : CWindowServices, CDrawerBase {
     CDrawerBase* OpenWindowDrawer(WindowHandle) override { return OpenDrawer(nullptr); }
     CDrawerBase* OpenDrawer(DeviceContext) override {
@@ -25,7 +24,6 @@ struct TestScreen : CWindowServices, CDrawerBase {
         font = &contextFont;
         return this;
     }
-    // The context's own font must be back when the drawer is given back.
     void CloseDrawer(CDrawerBase*) override {
         --openDrawers;
         fontLeftSelected |= font != &contextFont;
@@ -73,7 +71,6 @@ struct TestScreen : CWindowServices, CDrawerBase {
             *previous = slot;
         return std::exchange(slot, color);
     }
-    // Not used by the renderer.
     uint32_t SetTextAlignment(int) override { return 0; }
     int GetTextAlignment() override { return 0; }
     DrawPen* SelectPen(int, int, const ColorValue&) override { return nullptr; }
@@ -123,25 +120,17 @@ protected:
         out << width << "x" << height;
         return out.str();
     }
-    std::string Hovered() const {
-        return renderer.HoveredLink() ? Str(renderer.HoveredLink()->m_target) : "";
-    }
-
     TestFont font{10, 16};
     TestScreen services;
     CTextRenderer renderer{services};
 };
 
-std::string Texts(const std::string& texts) {
-    return "<xml><text>" + texts + "</text></xml>";
-}
-
 } // namespace
 
-// Lines of the sample's height, a gap of max(2, height / 6) after every item and line, paragraphs
-// 1.5 lines; wrapping only between items when x + w passes the maximum width; the margin only in
-// the needed size; non-ASCII measured in UTF-16 units.
+// Lines of the font's height, a gap of max(2, height / 6) after items and lines, paragraphs 1.5
+// lines; wrapping between items when x + w passes the maximum width; a margin in the needed size.
 TEST_F(RendererTest, Layout) {
+    auto Texts = [](const std::string& texts) { return "<xml><text>" + texts + "</text></xml>"; };
     const std::tuple<std::string, uint32_t, int32_t, std::string> cases[] = {
         {Texts("aaaaaa</text><text>bbbbbb"), 100, 16, "0,0 60x16 | 0,18 60x16 | 64x38"},
         {Texts("aaaaaa</text><text>bbbbbb"), 0, 16, "0,0 60x16 | 62,0 60x16 | 126x20"},
@@ -185,8 +174,8 @@ TEST_F(RendererTest, PaintFillsClipsColoursAndPutsFontsBack) {
     EXPECT_EQ(services.liveFonts, 2);
 }
 
-// Both edges of a link take the pointer; a change of hovered link, and only a change, repaints.
-// Only a press and a release on the same link open it; new text forgets hover and press.
+// Both edges of a link take the pointer; only a change of hovered link repaints; a press and a
+// release on the same link open it; new text forgets hover and press.
 TEST_F(RendererTest, HoverPressAndRelease) {
     struct Log : CObserver {
         void Update(CSubject* subject, uint32_t code, uint32_t, uint32_t) override {
@@ -202,7 +191,9 @@ TEST_F(RendererTest, HoverPressAndRelease) {
                               "h5,5 p90,5 r5,5 h5,5 p5,5 h90,5 r90,5 p90,5 h60,5 r60,5 h5,5 p5,5 h60,5 r60,5 "
                               "h60,5 p60,5 r61,5 r61,5");
     std::string seen;
-    for (std::string step; script >> step; seen += Hovered() + std::to_string(services.invalidations) + " ") {
+    for (std::string step; script >> step;
+         seen += (renderer.HoveredLink() ? Str(renderer.HoveredLink()->m_target) : "") +
+                 std::to_string(services.invalidations) + " ") {
         const int32_t x = std::stoi(step.substr(1)), y = std::stoi(step.substr(step.find(',') + 1));
         step[0] == 'h'   ? renderer.UpdateHover(x, y)
         : step[0] == 'p' ? renderer.PressAt(x, y)

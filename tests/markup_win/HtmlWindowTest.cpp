@@ -7,12 +7,9 @@
 
 using nsHTMLItem::CTextItem;
 
-// A first link that opens the marker program built beside this test, a text, a second link and, on
-// the next line, a last text; in a border. A move repaints when the hovered link changes and only
-// then; the hand over links, the arrow elsewhere; a leave
-// message clears it all. Pressed on the link and released off it: nothing; a click opens its target
-// once. Leaving with the real pointer clears the hover, through the tracking the window asked for.
-// The window takes the needed size.
+// Only a change of hovered link repaints; the hand over links; a leave clears it all, also with the
+// real pointer (through tracking). A press released off the link does nothing, a click opens it
+// once. In a border, the window takes the needed size.
 TEST(HtmlWindowTest, HoverClickAndLeave) {
     InitMarkupForTests();
     HFONT font = PlainFont(16);
