@@ -8,8 +8,6 @@
 
 #include <map>
 
-using namespace winui_test;
-
 namespace {
 
 constexpr int kClose = GenericTextDialog::kCloseId, kHelp = GenericTextDialog::kHelpId;
@@ -44,8 +42,8 @@ void End(HWND dialog, int id, int code = BN_CLICKED) {
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code), 0);
 }
 
-// What the dialog shows, ended with Cancel, in client pixels: the caption, the visible buttons from
-// left to right (x from half the outer width), the focused control; the text's and client's rects.
+// What the dialog shows, ended with Cancel: the caption, the visible buttons left to right (x from
+// half the outer width, y from the text's bottom), the focus; the text's and client's rects.
 struct Facts {
     std::string row;
     RECT text, client;
@@ -66,7 +64,7 @@ Facts Show(const std::string& markup, uint32_t mode, const char* title = "Generi
         for (const auto& [x, button] : row) {
             const RECT r = RectIn(dialog, button);
             f.row += " " + WindowText(button) + " " + std::to_string(x - (window.right - window.left) / 2) +
-                     "," + std::to_string(r.top) + " " + std::to_string(r.right - x) + "x" +
+                     "," + std::to_string(r.top - f.text.bottom) + " " + std::to_string(r.right - x) + "x" +
                      std::to_string(r.bottom - r.top);
         }
         f.row += " focus " + std::to_string(::GetDlgCtrlID(::GetFocus()));
@@ -80,14 +78,13 @@ Facts Show(const std::string& markup, uint32_t mode, const char* title = "Generi
 
 // A command's low word ends it; Esc cancels, Enter presses the focus; Help opens its link.
 TEST(GenericTextDialogTest, CommandsAndKeysEndItWithTheirId) {
+    const std::pair<WPARAM, int> cases[] = {
+        {0, IDOK}, {0, IDCANCEL}, {0, kClose}, {VK_ESCAPE, IDCANCEL}, {VK_RETURN, 0}};
     for (uint32_t mode : {0u, 3u, 7u})
-        for (const auto& [key, id] : {std::pair<WPARAM, int>{0, IDOK},
-                                      {0, IDCANCEL},
-                                      {0, kClose},
-                                      {VK_ESCAPE, IDCANCEL},
-                                      {VK_RETURN, mode ? kClose : IDOK}})
+        for (const auto& [key, command] : cases)
             if (mode != 7 || !key) {
-                auto act = [key = key, id = id](HWND window, GenericTextDialog&) {
+                const int id = command ? command : mode ? kClose : IDOK; // Enter presses the focus
+                auto act = [key = key, id](HWND window, GenericTextDialog&) {
                     key ? void(::PostMessageA(::GetFocus(), WM_KEYDOWN, key, 0)) : End(window, id, 0x1234);
                 };
                 EXPECT_EQ(id, RunDialog(kShort, mode, act)) << mode << " " << key;
@@ -104,32 +101,22 @@ TEST(GenericTextDialogTest, CommandsAndKeysEndItWithTheirId) {
     EXPECT_EQ(1, OpenedLinks());
 }
 
-// Each mode's row of 75 x 23 buttons centred on half the outer width, 20 below the text, the first
-// focused; the text at (10, 10) laid out in the template's font (Arial, 10 points); the client 20
-// wider and 53 higher than the text.
+// Each mode's row of 75 x 23 buttons, centred, the first focused; the text at (10, 10); the client
+// 20 wider than the text. A long text wraps at two thirds of the screen width.
 TEST(GenericTextDialogTest, EachModeShowsItsRowAtItsPlaces) {
-    HDC screen = ::GetDC(nullptr);
-    HGDIOBJ old = ::SelectObject(screen, PlainFont(::MulDiv(10, ::GetDeviceCaps(screen, LOGPIXELSY), 72)));
-    SIZE sample;
-    ::GetTextExtentPoint32A(screen, "gh9", 3, &sample);
-    ::DeleteObject(::SelectObject(screen, old));
-    ::ReleaseDC(nullptr, screen);
-    const int height = sample.cy + 2 * (sample.cy / 6);
-    const std::string y = "," + std::to_string(height + 20) + " 75x23";
     const std::pair<uint32_t, std::string> rows[] = {
-        {0, "'Generic' OK -93" + y + " &Cancel 0" + y + " focus 1"},
-        {1, "'Generic' OK -150" + y + " &Cancel -38" + y + " &Help 74" + y + " focus 1"},
-        {2, "'Generic' &Close -93" + y + " &Help 0" + y + " focus 8"},
-        {3, "'' &Close -37" + y + " focus 8"},
+        {0, "'Generic' OK -93,10 75x23 &Cancel 0,10 75x23 focus 1"},
+        {1, "'Generic' OK -150,10 75x23 &Cancel -38,10 75x23 &Help 74,10 75x23 focus 1"},
+        {2, "'Generic' &Close -93,10 75x23 &Help 0,10 75x23 focus 8"},
+        {3, "'' &Close -37,10 75x23 focus 8"},
         {7, "'Generic' focus 0"}};
     for (const auto& [mode, row] : rows) {
         const Facts f = Show(kShort, mode, mode == 3 ? "" : "Generic");
         EXPECT_EQ(f.row, row);
-        EXPECT_EQ((std::vector<LONG>{10, 10, height, f.text.right + 10, height + 53}),
-                  (std::vector<LONG>{f.text.left, f.text.top, f.text.bottom - f.text.top, f.client.right,
-                                     f.client.bottom}));
+        EXPECT_EQ((std::vector<LONG>{10, 10, f.text.right + 10, f.text.bottom + 43}),
+                  (std::vector<LONG>{f.text.left, f.text.top, f.client.right, f.client.bottom}));
     }
-    std::string words = "<xml>"; // wraps at two thirds of the screen width, between items
+    std::string words = "<xml>";
     for (int i = 0; i < 120; ++i)
         words += "<text>word" + std::to_string(i) + "</text>";
     const Facts f = Show(words + "</xml>", 3);

@@ -5,31 +5,15 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-const struct {
-    int id;
-    const char* text;
-} kButtons[] = {{1, "OK"}, {8, "Close"}, {2, "Cancel"}, {9, "Help"}};
-
-// Counts the children and ends the modal run with 100 + their number.
-INT_PTR CALLBACK CountChildrenAndEnd(HWND dialog, UINT message, WPARAM, LPARAM) {
-    int children = 0;
-    for (HWND c = GetWindow(dialog, GW_CHILD); c && message == WM_INITDIALOG; c = GetWindow(c, GW_HWNDNEXT))
-        ++children;
-    return message == WM_INITDIALOG && EndDialog(dialog, 100 + children);
-}
-
-} // namespace
-
-// The generic dialog's template, standard and extended: caption, font, buttons in order at their
-// mapped places; grown past 1024 bytes, still one template that runs modally.
+// The generic dialog's template, standard and extended: caption, font, buttons in template order at
+// their mapped places; grown past 1024 bytes, still one template that runs modally.
 TEST(TemplateOnWindows, StandardAndExtendedTemplatesMakeTheGenericDialog) {
+    const std::pair<int, std::string> buttons[] = {{1, "OK"}, {8, "Close"}, {2, "Cancel"}, {9, "Help"}};
     for (bool extended : {false, true}) {
         CMemDlgTemplate t;
         ASSERT_TRUE(t.Create(extended, "Generic", 100, 100, 300, 200, 0x10C00880, 0, "Arial", 10));
-        for (const auto& b : kButtons)
-            ASSERT_TRUE(t.AddControl(0x0080u, uint16_t(b.id), 100, 100, 100, 20, 0x00010001, 0, b.text));
+        for (const auto& [id, text] : buttons)
+            ASSERT_TRUE(t.AddControl(0x0080u, uint16_t(id), 100, 100, 100, 20, 0x00010001, 0, text.c_str()));
         HWND dialog = CreateDialogIndirectParamA(
             GetModuleHandleA(nullptr), static_cast<LPCDLGTEMPLATEA>(t.GetTemplatePtr()), nullptr,
             [](HWND, UINT m, WPARAM, LPARAM) -> INT_PTR { return m == WM_INITDIALOG; }, 0);
@@ -37,30 +21,32 @@ TEST(TemplateOnWindows, StandardAndExtendedTemplatesMakeTheGenericDialog) {
         LOGFONTA font{};
         GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)), sizeof font, &font);
         EXPECT_EQ(WindowText(dialog) + " " + font.lfFaceName, "Generic Arial") << extended;
-        EXPECT_EQ(GetWindowLongA(dialog, GWL_STYLE) & (WS_CAPTION | WS_SYSMENU), WS_CAPTION);
         RECT expected = {100, 100, 100, 20}; // position and size are mapped separately
         MapDialogRect(dialog, &expected);
-        HWND previous = nullptr;
-        for (const auto& b : kButtons) {
-            HWND button = GetDlgItem(dialog, b.id);
-            ASSERT_NE(button, nullptr) << b.text;
-            EXPECT_EQ(ClassName(button) + " " + WindowText(button), std::string("Button ") + b.text);
-            EXPECT_EQ(GetWindowLongA(button, GWL_STYLE) & (WS_CHILD | WS_VISIBLE | WS_TABSTOP),
-                      WS_CHILD | WS_VISIBLE | WS_TABSTOP);
+        HWND button = GetWindow(dialog, GW_CHILD);
+        for (const auto& [id, text] : buttons) {
             RECT r;
             GetWindowRect(button, &r);
             MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&r), 2);
-            EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right - r.left, r.bottom - r.top}),
-                      (std::vector<LONG>{expected.left, expected.top, expected.right, expected.bottom}));
-            EXPECT_EQ(GetWindow(button, GW_HWNDPREV), previous) << "created in template order";
-            previous = button;
+            EXPECT_EQ(
+                (std::vector<LONG>{GetDlgCtrlID(button), r.left, r.top, r.right - r.left, r.bottom - r.top}),
+                (std::vector<LONG>{id, expected.left, expected.top, expected.right, expected.bottom}));
+            EXPECT_EQ(ClassName(button) + " " + WindowText(button), "Button " + text);
+            button = GetWindow(button, GW_HWNDNEXT);
         }
         DestroyWindow(dialog);
         for (uint16_t id = 100; id < 140; ++id)
             ASSERT_TRUE(t.AddControl(0x0082u, id, 0, 0, 10, 10, 0, 0, "a static text of some length"));
         EXPECT_GT(t.GetAllocated(), 1024u);
-        EXPECT_EQ(144, DialogBoxIndirectParamA(GetModuleHandleA(nullptr),
-                                               static_cast<LPCDLGTEMPLATEA>(t.GetTemplatePtr()), nullptr,
-                                               CountChildrenAndEnd, 0));
+        EXPECT_EQ(144,
+                  DialogBoxIndirectParamA(
+                      GetModuleHandleA(nullptr), static_cast<LPCDLGTEMPLATEA>(t.GetTemplatePtr()), nullptr,
+                      [](HWND dialog, UINT message, WPARAM, LPARAM) -> INT_PTR {
+                          int children = 0; // ends the run with 100 + their number
+                          for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+                              ++children;
+                          return message == WM_INITDIALOG && EndDialog(dialog, 100 + children);
+                      },
+                      0));
     }
 }

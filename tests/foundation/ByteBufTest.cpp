@@ -44,12 +44,6 @@ TEST(ByteBuf, Growth) {
         ByteBufInsert(h.buf, kBufEnd, text.c_str(), 0, true);
         EXPECT_EQ(h.State(), (expected += text) + "/" + std::to_string(capacity) + "/0");
     }
-    for (int i = 0; i < 3000; ++i) { // one byte at a time, through many growths
-        const char c = char('a' + i % 26);
-        ByteBufInsert(h.buf, kBufEnd, &c, 1, true);
-        expected += c;
-    }
-    EXPECT_EQ(h.State(), expected + "/4608/0");
     EXPECT_EQ(fixed.buf->data, fixed.buf->inlineStore); // the inline store holds its capacity
     EXPECT_TRUE(ByteBufInsert(fixed.buf, kBufEnd, "f", 0, true) && fixed.State() == "abcdef/12/0");
     EXPECT_EQ(ByteBufCreate(0xFFFFFFFFu), nullptr);
@@ -92,8 +86,6 @@ TEST(ByteBuf, ReserveSetLengthAndAttach) {
     auto refusal = [&](void* memory, uint32_t start, uint32_t end) {
         return ByteBufAttach(h.buf, memory, start, end, 0) ? RC_DONE : h.buf->result;
     };
-    EXPECT_EQ(refusal(nullptr, 0, 9), RC_NULL_MEMORY);
-    EXPECT_EQ(refusal(store, 5, 5), RC_EMPTY_RANGE);
     EXPECT_EQ(refusal(store, 0, 9), RC_NOT_EMPTY_TEXT);
     EXPECT_EQ(refusal(store, 2, 9), RC_DONE); // the heap block is freed: ASan reports a leak otherwise
     EXPECT_TRUE(ByteBufInsert(h.buf, kBufEnd, "abcdef", 0, true));
@@ -116,22 +108,6 @@ TEST(ByteBuf, OwnContentAsSource) {
     for (int i = 0; i < 40; ++i)
         ElemBufInsert(e.buf, 0, e.buf->data, 1, true);
     EXPECT_EQ(e.Values(), std::vector<uint32_t>(41, value));
-}
-
-// Out of memory, a buffer falls back to its inline store, empty and usable; an element buffer to none.
-TEST(ByteBuf, OutOfMemoryLeavesUsableEmptyBuffers) {
-    Bytes h(4, "abcdefgh");
-    Elems e(2);
-    ElemBufInsert(e.buf, kBufEnd, "ab", 1, true);
-    const bufmem::ReallocFn saved =
-        std::exchange(bufmem::g_realloc, [](void*, size_t) -> void* { return nullptr; });
-    EXPECT_FALSE(ByteBufInsert(h.buf, kBufEnd, "more than twice the room we have", 0, true));
-    EXPECT_FALSE(ElemBufReserve(e.buf, 1000) || ByteBufCreate(10));
-    bufmem::g_realloc = saved;
-    EXPECT_EQ(h.State(), "/5/13");
-    EXPECT_EQ(h.buf->data, h.buf->inlineStore);
-    EXPECT_TRUE(ByteBufInsert(h.buf, kBufEnd, "again", 0, true));
-    EXPECT_TRUE(e.buf->result == RC_OUT_OF_MEMORY && !e.buf->data && !e.buf->capacity);
 }
 
 // Elements of a multiple of 4 bytes; growth 10, then doubling; a null source inserts zeros.

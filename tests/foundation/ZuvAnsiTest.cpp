@@ -5,9 +5,8 @@
 
 #include <string>
 
-// AppendChars reserves length + room + 1 first: a reservation that grew the storage leaves room for
-// exactly `room` characters; larger storage takes more; fixed storage that cannot take the room
-// takes nothing. A fixed string holds its text inline; appending a string never grows.
+// AppendChars reserves length + room + 1: grown storage takes exactly `room` characters, larger
+// storage more, fixed storage too small for the room nothing. Appending a string never grows.
 TEST(ZuvAnsi, AppendCharsRoom) {
     ZuvAnsi fixed("abcde", 0), tooSmall("abcdef", 3);
     ZuvAnsi2 s, cut, large("abc"), t(3);
@@ -39,10 +38,10 @@ TEST(ZuvAnsi, AppendLiteralAppendsWhatTheListFormDoes) {
     const uint32_t cases[][3] = {
         {0, 0, 10}, {0, 0, 3}, {50, 0, 2}, {0, 20, 10}, {0, 9, 4}}; // reserve, attach, room
     for (const auto& [reserve, attach, room] : cases) {
-        char listStore[64] = {}, literalStore[64] = {};
+        char stores[2][64] = {};
         ZuvAnsi2 list, literal;
-        ASSERT_TRUE(!attach || (list.Attach(listStore, attach) && literal.Attach(literalStore, attach)));
-        EXPECT_TRUE(list.Reserve(reserve) && literal.Reserve(reserve) && list.AppendText("Go") &&
+        ASSERT_TRUE(!attach || (list.Attach(stores[0], attach) && literal.Attach(stores[1], attach)));
+        ASSERT_TRUE(list.Reserve(reserve) && literal.Reserve(reserve) && list.AppendText("Go") &&
                     literal.AppendText("Go"));
         EXPECT_EQ(list.AppendChars(room, '\r', '\n', 'E', 'r', 'r', 'o', 'r', 0),
                   literal.AppendLiteral(room, "\r\nError"));
@@ -53,24 +52,15 @@ TEST(ZuvAnsi, AppendLiteralAppendsWhatTheListFormDoes) {
     }
 }
 
-// Growth with an own element appended while storage moves; an owning vector deletes all.
+// An own element appended while storage moves; an owning vector deletes all (ASan sees leaks).
 TEST(ZuvVector, GrowthAndOwnership) {
-    static int destroyed = 0;
-    struct CountedString : ZuvAnsi2 {
-        using ZuvAnsi2::ZuvAnsi2;
-        ~CountedString() override { ++destroyed; }
-    };
     ZuvVector<uint32_t> v;
     for (uint32_t i = 0; i < 25; ++i)
         v.Append(i * 3);
     EXPECT_TRUE(v.Append(v[24]) && v.Buf()->capacity == 40 && v[7] == 21 && v[25] == 72);
     auto* paths = new ZuvVector<ZuvAnsi2*>;
-    for (const char* name : {"C:\\a.pdf", "C:\\b.pdf", static_cast<const char*>(nullptr)})
-        paths->Append(name ? new CountedString(name) : nullptr);
-    EXPECT_STREQ((*paths)[1]->Text(), "C:\\b.pdf");
+    EXPECT_TRUE(paths->Append(new ZuvAnsi2("C:\\a.pdf")) && paths->Append(nullptr));
     paths->DeleteAll();
-    EXPECT_EQ(paths->Count() + destroyed, 2u);
-    paths->Append(new CountedString("d"));
-    paths->DestroyOwning(); // ASan reports the vector or a string left behind
-    EXPECT_EQ(destroyed, 3);
+    EXPECT_TRUE(paths->Count() == 0 && paths->Append(new ZuvAnsi2("d")));
+    paths->DestroyOwning();
 }

@@ -15,9 +15,8 @@ struct TestFont {
     char kind = 'n'; // normal, bold or underlined
 };
 
-// Window services that are also the drawer they open: they measure deterministically, every
-// character (UTF-16 unit for non-ASCII text) as wide as its font says, every text as high, and
-// record what is drawn.
+// Window services that are also the drawer they open: every character (UTF-16 unit) as wide as its
+// font says, every text as high; what is drawn is recorded.
 struct TestScreen : CWindowServices, CDrawerBase {
     CDrawerBase* OpenWindowDrawer(WindowHandle) override { return OpenDrawer(nullptr); }
     CDrawerBase* OpenDrawer(DeviceContext) override {
@@ -25,7 +24,6 @@ struct TestScreen : CWindowServices, CDrawerBase {
         font = &contextFont;
         return this;
     }
-    // The context's own font must be back when the drawer is given back.
     void CloseDrawer(CDrawerBase*) override {
         --openDrawers;
         fontLeftSelected |= font != &contextFont;
@@ -52,17 +50,13 @@ struct TestScreen : CWindowServices, CDrawerBase {
     }
     // "text x,y clip l,t,r,b foreground background font|"
     void TextOutput(int32_t x, int32_t y, const DrawRect& c, const CMyASCIIString& text) override {
-        std::ostringstream out;
-        out << Str(text) << " " << x << "," << y << " clip " << c.left << "," << c.top << "," << c.right
-            << "," << c.bottom << std::hex << " " << textColor << " " << background << " "
-            << (font == &contextFont ? 'c' : font->kind) << "|";
-        texts += out.str();
+        texts << std::dec << Str(text) << " " << x << "," << y << " clip " << c.left << "," << c.top << ","
+              << c.right << "," << c.bottom << std::hex << " " << textColor << " " << background << " "
+              << (font == &contextFont ? 'c' : font->kind) << "|";
     }
     bool FillRectangle(const DrawRect& r, const ColorValue& color) override {
-        std::ostringstream out;
-        out << "fill " << r.left << "," << r.top << "," << r.right << "," << r.bottom << std::hex << " "
-            << color << "|";
-        texts += out.str();
+        texts << std::dec << "fill " << r.left << "," << r.top << "," << r.right << "," << r.bottom
+              << std::hex << " " << color << "|";
         return true;
     }
     ColorValue SetBackgroundColor(const ColorValue& c, ColorValue* old) override {
@@ -77,7 +71,6 @@ struct TestScreen : CWindowServices, CDrawerBase {
             *previous = slot;
         return std::exchange(slot, color);
     }
-    // Not used by the renderer.
     uint32_t SetTextAlignment(int) override { return 0; }
     int GetTextAlignment() override { return 0; }
     DrawPen* SelectPen(int, int, const ColorValue&) override { return nullptr; }
@@ -98,7 +91,7 @@ struct TestScreen : CWindowServices, CDrawerBase {
 
     TestFont contextFont{8, 13};
     TestFont* font = &contextFont;
-    std::string texts;
+    std::ostringstream texts;
     ColorValue textColor = 0x000000, background = 0xFFFFFF;
     int openDrawers = 0, invalidations = 0, liveFonts = 0;
     bool fontLeftSelected = false;
@@ -127,25 +120,17 @@ protected:
         out << width << "x" << height;
         return out.str();
     }
-    std::string Hovered() const {
-        return renderer.HoveredLink() ? Str(renderer.HoveredLink()->m_target) : "";
-    }
-
     TestFont font{10, 16};
     TestScreen services;
     CTextRenderer renderer{services};
 };
 
-std::string Texts(const std::string& texts) {
-    return "<xml><text>" + texts + "</text></xml>";
-}
-
 } // namespace
 
-// Lines of the sample's height, a gap of max(2, height / 6) after every item and line, paragraphs
-// 1.5 lines; wrapping only between items when x + w passes the maximum width; the margin only in
-// the needed size; non-ASCII measured in UTF-16 units.
+// Lines of the font's height, a gap of max(2, height / 6) after items and lines, paragraphs 1.5
+// lines; wrapping between items when x + w passes the maximum width; a margin in the needed size.
 TEST_F(RendererTest, Layout) {
+    auto Texts = [](const std::string& texts) { return "<xml><text>" + texts + "</text></xml>"; };
     const std::tuple<std::string, uint32_t, int32_t, std::string> cases[] = {
         {Texts("aaaaaa</text><text>bbbbbb"), 100, 16, "0,0 60x16 | 0,18 60x16 | 64x38"},
         {Texts("aaaaaa</text><text>bbbbbb"), 0, 16, "0,0 60x16 | 62,0 60x16 | 126x20"},
@@ -178,7 +163,7 @@ TEST_F(RendererTest, PaintFillsClipsColoursAndPutsFontsBack) {
     const std::string once = "ab 0,0 clip 0,0,19,15 0 f0f0f0 n|c 22,0 clip 22,0,32,15 0 17d0fd b|"
                              "d 35,0 clip 35,0,45,15 8000 f0f0f0 b|";
     EXPECT_EQ(
-        services.texts,
+        services.texts.str(),
         "fill 0,0,299,199 f0f0f0|" + once +
             "e 48,0 clip 48,0,57,15 ff0000 f0f0f0 u|g 60,0 clip 60,0,69,15 ffffff 8080ff u|fill 0,0,299,199 f0f0f0|" +
             once + "e 48,0 clip 48,0,57,15 8080ff f0f0f0 u|g 60,0 clip 60,0,69,15 ff0000 8080ff u|");
@@ -189,8 +174,8 @@ TEST_F(RendererTest, PaintFillsClipsColoursAndPutsFontsBack) {
     EXPECT_EQ(services.liveFonts, 2);
 }
 
-// Both edges of a link take the pointer; a change of hovered link, and only a change, repaints.
-// Only a press and a release on the same link open it; new text forgets hover and press.
+// Both edges of a link take the pointer; only a change of hovered link repaints; a press and a
+// release on the same link open it; new text forgets hover and press.
 TEST_F(RendererTest, HoverPressAndRelease) {
     struct Log : CObserver {
         void Update(CSubject* subject, uint32_t code, uint32_t, uint32_t) override {
@@ -206,7 +191,9 @@ TEST_F(RendererTest, HoverPressAndRelease) {
                               "h5,5 p90,5 r5,5 h5,5 p5,5 h90,5 r90,5 p90,5 h60,5 r60,5 h5,5 p5,5 h60,5 r60,5 "
                               "h60,5 p60,5 r61,5 r61,5");
     std::string seen;
-    for (std::string step; script >> step; seen += Hovered() + std::to_string(services.invalidations) + " ") {
+    for (std::string step; script >> step;
+         seen += (renderer.HoveredLink() ? Str(renderer.HoveredLink()->m_target) : "") +
+                 std::to_string(services.invalidations) + " ") {
         const int32_t x = std::stoi(step.substr(1)), y = std::stoi(step.substr(step.find(',') + 1));
         step[0] == 'h'   ? renderer.UpdateHover(x, y)
         : step[0] == 'p' ? renderer.PressAt(x, y)

@@ -1,29 +1,12 @@
-// Helpers shared by the Windows tests of the markup window and the generic text dialog.
+// Helpers shared by the Windows tests of the drawer, the markup window and the generic text dialog.
 #pragma once
 
+#include "tests/app/WinTestUtil_win.h"
 #include "tests/markup/MarkupTestUtil.h"
-
-#include <windows.h>
 
 #include <algorithm>
 #include <fstream>
 #include <iterator>
-#include <string>
-
-namespace winui_test {
-
-// Handles whatever is queued for this thread until `done` holds or the time runs out.
-template <class F> bool PumpUntil(F done, DWORD ms = 10000) {
-    for (const DWORD until = ::GetTickCount() + ms;; ::Sleep(20)) {
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-        if (done() || int(::GetTickCount() - until) >= 0)
-            return done();
-    }
-}
 
 inline HFONT PlainFont(int height) {
     return ::CreateFontA(-height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, NONANTIALIASED_QUALITY,
@@ -40,10 +23,8 @@ inline std::string ProgramFolder() {
 // How many times the link marker program started, once it has written its file.
 inline int OpenedLinks() {
     const std::string marker = ProgramFolder() + "link-opened.txt";
-    PumpUntil([&] { return ::GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }, 20000);
-    PumpUntil([] { return false; }, 300);
+    WaitUntil([&] { return ::GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES; });
+    PumpMessages(nullptr, 300);
     std::ifstream in(marker);
     return int(std::count(std::istreambuf_iterator<char>(in), {}, '\n'));
 }
-
-} // namespace winui_test
