@@ -14,25 +14,19 @@ std::string ClassName(HWND window) {
     return name;
 }
 
+std::wstring Wide(const std::string& utf8) {
+    std::wstring wide(utf8.size(), L'\0');
+    wide.resize(
+        size_t(::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), &wide[0], int(wide.size()))));
+    return wide;
+}
+
 std::vector<HWND> ThreadWindows(DWORD threadId, const std::string& className) {
     std::vector<HWND> found;
     for (HWND w = nullptr; (w = ::FindWindowExA(nullptr, w, className.c_str(), nullptr)) != nullptr;)
         if (::GetWindowThreadProcessId(w, nullptr) == threadId)
             found.push_back(w);
     return found;
-}
-
-Items ListItems(HWND list) {
-    Items items;
-    for (LRESULT i = 0; i < ::SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) {
-        std::wstring wide(size_t(::SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
-        wide.resize(size_t(::SendMessageW(list, LB_GETTEXT, i, LPARAM(&wide[0]))));
-        std::string text(wide.size() * 4, '\0');
-        text.resize(size_t(::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), int(wide.size()), &text[0],
-                                                 int(text.size()), nullptr, nullptr)));
-        items.push_back(text);
-    }
-    return items;
 }
 
 DWORD Patience(DWORD milliseconds) {
@@ -43,12 +37,9 @@ DWORD Patience(DWORD milliseconds) {
 void PumpMessages(HWND dialog, DWORD milliseconds) {
     for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < milliseconds; ::Sleep(5)) {
         MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (!dialog || !::IsWindow(dialog) || !::IsDialogMessageA(dialog, &msg)) {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageA(&msg);
-            }
-        }
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            if (!dialog || !::IsWindow(dialog) || !::IsDialogMessageA(dialog, &msg))
+                ::TranslateMessage(&msg), ::DispatchMessageA(&msg);
     }
 }
 
@@ -95,17 +86,13 @@ void PressKey(HWND window, WORD key, bool withCtrl) {
         ::SetFocus(window);
         PumpMessages(nullptr, 50);
     }
-    const WORD keys[] = {WORD(withCtrl ? VK_CONTROL : 0), key, key, WORD(withCtrl ? VK_CONTROL : 0)};
-    std::vector<INPUT> inputs;
-    for (int i = 0; i < 4; ++i) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = keys[i];
-        input.ki.wScan = WORD(::MapVirtualKeyA(keys[i], MAPVK_VK_TO_VSC));
-        input.ki.dwFlags = (keys[i] == VK_DELETE ? KEYEVENTF_EXTENDEDKEY : 0) | (i > 1 ? KEYEVENTF_KEYUP : 0);
-        if (keys[i])
-            inputs.push_back(input);
-    }
-    ::SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+    const DWORD extended = key == VK_DELETE ? KEYEVENTF_EXTENDEDKEY : 0;
+    const BYTE scan = BYTE(::MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+    if (withCtrl)
+        ::keybd_event(VK_CONTROL, 0x1D, 0, 0);
+    ::keybd_event(BYTE(key), scan, extended, 0);
+    ::keybd_event(BYTE(key), scan, extended | KEYEVENTF_KEYUP, 0);
+    if (withCtrl)
+        ::keybd_event(VK_CONTROL, 0x1D, KEYEVENTF_KEYUP, 0);
     PumpMessages(window ? ::GetAncestor(window, GA_ROOT) : nullptr);
 }
