@@ -25,7 +25,7 @@ HWND Start(PROCESS_INFORMATION& process) {
 // STILL_ACTIVE when it still runs after 20 s; it is ended then.
 DWORD ExitCode(const PROCESS_INFORMATION& process) {
     DWORD code = 0;
-    ::WaitForSingleObject(process.hProcess, Patience(20000));
+    WaitUntil([&] { return ::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });
     ::GetExitCodeProcess(process.hProcess, &code);
     ::TerminateProcess(process.hProcess, 99);
     ::CloseHandle(process.hThread), ::CloseHandle(process.hProcess);

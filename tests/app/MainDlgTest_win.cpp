@@ -58,7 +58,8 @@ protected:
         }
     }
     void Watch(const std::string& fileName = "") {
-        watcher = std::make_unique<DialogWatcher>(::GetCurrentThreadId(), dlg.m_hWnd, fileName);
+        watcher.reset(); // one at a time
+        watcher = std::make_unique<DialogWatcher>(dlg.m_hWnd, fileName);
     }
     // Read in the list's own code page: Wine's UTF-16 copy of a long item is short.
     Items List() {
@@ -170,7 +171,8 @@ TEST_F(MainDlgTest, DropAppendsThePdfsInOrderAndReportsTheRest) {
     WriteBytes(text, "not a PDF\r\n");
     // Added first through the real open dialog, several names typed in the folder it opens in.
     WriteBytes(dir.Path("испорчен.pdf"), "%PDF-1.4 and then nothing");
-    ::SetCurrentDirectoryA(dir.Dir().c_str());
+    ::SetCurrentDirectoryA(dir.Dir().c_str()); // where it opens once it remembers no other folder
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32");
     Watch("\"Отчёт.pdf\" \"испорчен.pdf\" \"报告 📄.pdf\"");
     Press(IDC_ADD);
     EXPECT_EQ(watcher->Take(), (Items{"Open", kRefused + dir.Path("испорчен.pdf") + "\r\n"}));
@@ -260,19 +262,30 @@ TEST_F(MainDlgTest, MergeWritesTheListInOrderAndReports) {
 }
 
 // The window does not repaint while it validates or merges, so the pointer says it works.
+volatile bool g_sawWait = false, g_watching = false;
+DWORD WINAPI WatchCursor(void*) {
+    for (CURSORINFO info = {sizeof info, 0, nullptr, {}}; g_watching; ::Sleep(1))
+        if (::GetCursorInfo(&info) && info.hCursor == ::LoadCursorA(nullptr, IDC_WAIT))
+            g_sawWait = true;
+    return 0;
+}
+
 TEST_F(MainDlgTest, TheWaitCursorShowsWhileItWorks) {
     const std::string big = dir.Path("big.pdf");
     WritePdf(big, Lines(300, "p"));
     ::SetWindowTextA(dlg.m_output, dir.Path("out.pdf").c_str());
+    PathList paths(Items(10, big));
     const HCURSOR cross = ::LoadCursorA(nullptr, IDC_CROSS);
     for (bool merge : {false, true}) {
         ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1,
                        ::GetSystemMetrics(SM_CYSCREEN) - 1); // off windows
         ::SetCursor(cross);
-        Watch();
-        PathList paths(Items(10, big));
+        g_sawWait = false, g_watching = true;
+        HANDLE thread = ::CreateThread(nullptr, 0, WatchCursor, nullptr, 0, nullptr);
         merge ? (Fill({big, dir.Path("gone.pdf"), big}), Press(IDOK)) : dlg.AddValidatedFiles(paths.Get());
-        EXPECT_TRUE(watcher->sawWaitCursor) << merge;
+        g_watching = false;
+        ::WaitForSingleObject(thread, INFINITE), ::CloseHandle(thread);
+        EXPECT_TRUE(g_sawWait) << merge;
         EXPECT_EQ(::GetCursor(), cross) << merge;
     }
 }
@@ -330,7 +343,7 @@ TEST(Entry, AFailingBufferModuleShowsOneBoxAndNoWindowAndBothChecksRun) {
     const ReadinessCheck ready = [] { return ++checks, true; }, failing = [] { return ++checks, false; };
     for (const auto& c : {std::make_pair(failing, ready), {ready, failing}, {failing, failing}}) {
         checks = 0;
-        DialogWatcher watcher(::GetCurrentThreadId(), nullptr);
+        DialogWatcher watcher(nullptr);
         ActionInLoop guard([] { return false; }, 5000); // ends a main window that should not be there
         EXPECT_EQ(RunVarnello(::GetModuleHandleA(nullptr), c.first, c.second), 0);
         EXPECT_EQ(watcher.Take(), Items{"Varnello Error|Cannot initialize ansi library"});

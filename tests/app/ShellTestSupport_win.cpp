@@ -3,7 +3,6 @@
 #include <shlobj.h>
 
 #include <cstring>
-#include <set>
 
 namespace {
 
@@ -55,52 +54,4 @@ HRESULT DropOnto(HWND target, const Items& names) {
     data->Release();
     PumpMessages(::GetAncestor(target, GA_ROOT));
     return result;
-}
-
-DialogWatcher::DialogWatcher(DWORD uiThread, HWND mainWindow, std::string fileName)
-    : m_uiThread(uiThread), m_mainWindow(mainWindow), m_fileName(std::move(fileName)) {
-    m_thread = ::CreateThread(nullptr, 0, Run, this, 0, nullptr);
-}
-
-DialogWatcher::~DialogWatcher() {
-    ::InterlockedExchange(&m_stop, 1);
-    ::WaitForSingleObject(m_thread, INFINITE);
-    ::CloseHandle(m_thread);
-}
-
-Items DialogWatcher::Take(size_t atLeast) {
-    for (DWORD waited = 0;; waited += 30, ::Sleep(30)) {
-        Items seen;
-        ::AcquireSRWLockExclusive(&m_lock);
-        if (m_seen.size() >= atLeast || waited >= Patience(20000))
-            seen.swap(m_seen);
-        ::ReleaseSRWLockExclusive(&m_lock);
-        if (!seen.empty() || waited >= Patience(20000) || !atLeast)
-            return seen;
-    }
-}
-
-DWORD WINAPI DialogWatcher::Run(void* param) {
-    auto* self = static_cast<DialogWatcher*>(param);
-    std::set<HWND> answered;
-    for (unsigned round = 0; !::InterlockedCompareExchange(&self->m_stop, 0, 0); ::Sleep(1), ++round) {
-        CURSORINFO cursor = {};
-        cursor.cbSize = sizeof cursor;
-        if (::GetCursorInfo(&cursor) && cursor.hCursor == ::LoadCursorA(nullptr, IDC_WAIT))
-            self->sawWaitCursor = true;
-        for (HWND box : round % 20 ? std::vector<HWND>() : ThreadWindows(self->m_uiThread)) {
-            if (box == self->m_mainWindow || !::IsWindowVisible(box) || !answered.insert(box).second)
-                continue;
-            // A file dialog has a name box (0x47C); a message box has its text in static 0xFFFF.
-            HWND nameBox = ::GetDlgItem(box, 0x47C), text = ::GetDlgItem(box, 0xFFFF);
-            const bool typed = nameBox && !self->m_fileName.empty();
-            ::AcquireSRWLockExclusive(&self->m_lock);
-            self->m_seen.push_back(WindowText(box) + (!nameBox && text ? "|" + WindowText(text) : ""));
-            ::ReleaseSRWLockExclusive(&self->m_lock);
-            if (typed)
-                ::SendMessageA(nameBox, WM_SETTEXT, 0, LPARAM(self->m_fileName.c_str()));
-            ::PostMessageA(box, WM_COMMAND, typed ? IDOK : IDCANCEL, 0);
-        }
-    }
-    return 0;
 }

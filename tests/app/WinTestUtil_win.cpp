@@ -1,6 +1,7 @@
 #include "tests/app/WinTestUtil_win.h"
 
 #include <cstdlib>
+#include <set>
 
 std::string WindowText(HWND window) {
     char text[2048] = "";
@@ -29,10 +30,14 @@ std::vector<HWND> ThreadWindows(DWORD threadId, const std::string& className) {
     return found;
 }
 
+namespace {
+
 DWORD Patience(DWORD milliseconds) {
     const char* factor = std::getenv("VARNELLO_TEST_PATIENCE");
     return milliseconds * DWORD(factor && std::atoi(factor) > 1 ? std::atoi(factor) : 1);
 }
+
+} // namespace
 
 void PumpMessages(HWND dialog, DWORD milliseconds) {
     for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < milliseconds; ::Sleep(5)) {
@@ -67,6 +72,26 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     }
 }
 
+HWND g_mainWindow = nullptr;
+std::string g_fileName;
+std::set<HWND> g_answered;
+Items g_seen;
+UINT_PTR g_watchTimer = 0;
+
+void CALLBACK Answer(HWND, UINT, UINT_PTR, DWORD) {
+    for (HWND box : ThreadWindows(::GetCurrentThreadId())) {
+        if (box == g_mainWindow || !::IsWindowVisible(box) || !g_answered.insert(box).second)
+            continue;
+        // A file dialog has a name box (0x47C); a message box has its text in static 0xFFFF.
+        HWND nameBox = ::GetDlgItem(box, 0x47C), text = ::GetDlgItem(box, 0xFFFF);
+        g_seen.push_back(WindowText(box) + (!nameBox && text ? "|" + WindowText(text) : ""));
+        const bool typed = nameBox && !g_fileName.empty();
+        if (typed)
+            ::SendMessageA(nameBox, WM_SETTEXT, 0, LPARAM(g_fileName.c_str()));
+        ::PostMessageA(box, WM_COMMAND, typed ? IDOK : IDCANCEL, 0);
+    }
+}
+
 } // namespace
 
 ActionInLoop::ActionInLoop(std::function<bool()> action, DWORD timeoutMs) {
@@ -78,6 +103,22 @@ ActionInLoop::ActionInLoop(std::function<bool()> action, DWORD timeoutMs) {
 
 ActionInLoop::~ActionInLoop() {
     ::KillTimer(nullptr, g_timer);
+}
+
+DialogWatcher::DialogWatcher(HWND mainWindow, std::string fileName) {
+    g_mainWindow = mainWindow, g_fileName = std::move(fileName), g_seen.clear();
+    g_watchTimer = ::SetTimer(nullptr, 0, 50, Answer);
+}
+
+DialogWatcher::~DialogWatcher() {
+    ::KillTimer(nullptr, g_watchTimer);
+}
+
+Items DialogWatcher::Take() {
+    PumpMessages(nullptr, 100); // a box whose loop has just ended may still be shown
+    Items seen;
+    seen.swap(g_seen);
+    return seen;
 }
 
 void PressKey(HWND window, WORD key, bool withCtrl) {

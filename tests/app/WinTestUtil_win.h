@@ -17,10 +17,9 @@ std::wstring Wide(const std::string& utf8);
 // The top-level windows of a thread (of any process) of a class: dialogs and message boxes.
 std::vector<HWND> ThreadWindows(DWORD threadId, const std::string& className = "#32770");
 
-// `milliseconds` times VARNELLO_TEST_PATIENCE, for machines that run programs slowly.
-DWORD Patience(DWORD milliseconds);
 void PumpMessages(HWND dialog = nullptr, DWORD milliseconds = 150);
-// Polls `condition` while pumping messages; false when it is still false after 20 s.
+// Polls `condition` while pumping messages; false when it is still false after 20 s (times
+// VARNELLO_TEST_PATIENCE, for machines that run programs slowly).
 bool WaitUntil(const std::function<bool()>& condition);
 
 constexpr INT_PTR kTimedOutResult = 0x7E57;
@@ -38,22 +37,11 @@ bool PutOnClipboard(const Items& names, const char* text = nullptr);
 // Drops those names on `target` through OLE's drag loop, with OLE's own data object.
 HRESULT DropOnto(HWND target, const Items& names);
 
-// From a thread of its own, writes down each dialog of `uiThread` but `mainWindow` as its caption
-// (and "|" and a message box's text) and answers it: a file dialog with `fileName` and OK when that
-// is set, anything else with Cancel. It also watches for the wait cursor.
+// Answers the dialogs this thread opens but `mainWindow`, from inside their loops, and writes each
+// down as its caption (and "|" and a message box's text): a file dialog with `fileName` and OK when
+// that is set, anything else with Cancel. One at a time.
 struct DialogWatcher {
-    DialogWatcher(DWORD uiThread, HWND mainWindow, std::string fileName = "");
+    explicit DialogWatcher(HWND mainWindow, std::string fileName = "");
     ~DialogWatcher();
-    // What was seen, once it is at least `atLeast` boxes (or after 20 s); forgets it.
-    Items Take(size_t atLeast = 0);
-    static DWORD WINAPI Run(void* self);
-
-    volatile bool sawWaitCursor = false;
-    DWORD m_uiThread;
-    HWND m_mainWindow;
-    std::string m_fileName;
-    volatile LONG m_stop = 0;
-    SRWLOCK m_lock = SRWLOCK_INIT;
-    Items m_seen;
-    HANDLE m_thread;
+    Items Take(); // what was seen; forgets it
 };
