@@ -22,7 +22,7 @@ HWND Start(PROCESS_INFORMATION& process) {
     return window;
 }
 
-// STILL_ACTIVE when it still runs after 20 s; it is ended then.
+// STILL_ACTIVE when it still runs after 20 s (it is ended then).
 DWORD ExitCode(const PROCESS_INFORMATION& process) {
     DWORD code = 0;
     WaitUntil([&] { return ::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });

@@ -18,11 +18,7 @@ namespace {
 const std::string kRefused =
     "Error|Following files could not be added, probably because they are not valid PDF files:\r\n";
 
-// Every test folder on drive Z:, the Linux machine's root, so that poppler reads the files.
-bool g_foldersOnLinux = ::SetEnvironmentVariableA("TMP", "Z:\\tmp");
-
-// The page texts as poppler's pdftotext reads them. Wine does not wait for a Linux program it
-// starts: the shell moves the output into place once it is complete.
+// The page texts as poppler reads them. Wine does not wait for a Linux program: mv tells it is done.
 Lines PageTexts(const std::string& path) {
     const std::string out = path.substr(2) + ".txt";
     std::string line = "sh -c \"pdftotext '" + path.substr(2) + "' '" + out + ".part'; mv '" + out +
@@ -43,11 +39,10 @@ Lines PageTexts(const std::string& path) {
     return texts;
 }
 
-// The window runs modelessly, so that a test looks at it between messages.
 class MainDlgTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { ::OleInitialize(nullptr); }
-    static void TearDownTestSuite() { ::OleUninitialize(); }
+    // Modeless, so that a test looks at it between messages; folders on the Linux root, for poppler.
+    static void SetUpTestSuite() { ::OleInitialize(nullptr), ::SetEnvironmentVariableA("TMP", "Z:\\tmp"); }
     void SetUp() override {
         ASSERT_NE(dlg.Create(nullptr), nullptr);
         ::ShowWindow(dlg.m_hWnd, SW_SHOW);
@@ -97,8 +92,8 @@ protected:
     std::unique_ptr<DialogWatcher> watcher;
 };
 
-// Remove, Up and Down edit the list in place; Up at the top, Down at the bottom and blocks never move;
-// Remove gives the list the focus. "Enabled after" also tells where the selected item is.
+// Up at the top, Down at the bottom and blocks never move; Remove focuses the list. "Enabled after"
+// also tells where the selected item is.
 TEST_F(MainDlgTest, ButtonRulesAndListEditing) {
     const Items five = {"0", "1", "2", "3", "4"};
     using Case = std::tuple<size_t, std::vector<int>, const char*, int, Items, const char*>;
@@ -132,8 +127,7 @@ TEST_F(MainDlgTest, ButtonRulesAndListEditing) {
     EXPECT_EQ(WindowText(dlg.m_output), "");
 }
 
-// An item in another script (more bytes than characters) and one longer than any fixed buffer: the
-// widest item plus one average character.
+// An item in another script (more bytes than characters) and one longer than any fixed buffer.
 TEST_F(MainDlgTest, ScrollWidthIsTheWidestItemPlusOneAverageCharacter) {
     HDC dc = ::GetDC(dlg.m_list);
     ::SelectObject(dc, HGDIOBJ(::SendMessageA(dlg.m_list, WM_GETFONT, 0, 0)));
@@ -151,15 +145,12 @@ TEST_F(MainDlgTest, ScrollWidthIsTheWidestItemPlusOneAverageCharacter) {
         EXPECT_EQ(::SendMessageA(dlg.m_list, LB_GETHORIZONTALEXTENT, 0, 0), width(item));
         Press(IDC_UP);
         EXPECT_EQ(List()[0], item);
-        Press(IDC_REMOVE);
-        EXPECT_EQ(::SendMessageA(dlg.m_list, LB_GETHORIZONTALEXTENT, 0, 0), width("C:\\mid\\file.pdf"));
     }
     ::ReleaseDC(dlg.m_list, dc);
 }
 
-// Appended in the shell list's order after what is listed (a listed file again), unselected; a
-// folder and a text file reported in one box, a name longer than the buffer's 259 bytes in another,
-// never cut into the real file whose name it starts with; names in other scripts whole.
+// Appended in the shell list's order (a listed file again), unselected; a folder and a text file in one
+// box, a name over the buffer's 259 bytes in another, never cut into the real file it starts with.
 TEST_F(MainDlgTest, DropAppendsThePdfsInOrderAndReportsTheRest) {
     const std::string folder = dir.Path("a folder"), text = dir.Path("заметки.txt");
     std::string fits = dir.Dir() + "\\"; // 259 bytes in UTF-8, fewer characters
@@ -169,20 +160,21 @@ TEST_F(MainDlgTest, DropAppendsThePdfsInOrderAndReportsTheRest) {
     WritePdf(fits, {"page"});
     ::CreateDirectoryA(folder.c_str(), nullptr);
     WriteBytes(text, "not a PDF\r\n");
-    // Added first through the real open dialog, several names typed in the folder it opens in.
+    // First through the real open dialog, names typed in the folder it opens in.
     WriteBytes(dir.Path("испорчен.pdf"), "%PDF-1.4 and then nothing");
     ::SetCurrentDirectoryA(dir.Dir().c_str()); // where it opens once it remembers no other folder
     ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32");
     Watch("\"Отчёт.pdf\" \"испорчен.pdf\" \"报告 📄.pdf\"");
     Press(IDC_ADD);
     EXPECT_EQ(watcher->Take(), (Items{"Open", kRefused + dir.Path("испорчен.pdf") + "\r\n"}));
-    // The drop comes from another program, in front as a file manager would be: the window comes forward.
+    // Dropped from another program in front, as a file manager: the window comes forward, the list focused.
+    ::SetFocus(dlg.m_add);
     HWND other = ::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
                                    nullptr, nullptr);
     ::SetForegroundWindow(other);
     EXPECT_EQ(DropOnto(dlg.m_list, {pdfs[2], folder, pdfs[0], fits + ".old.pdf", text, pdfs[1], fits}),
               DRAGDROP_S_DROP);
-    EXPECT_EQ(::GetForegroundWindow(), dlg.m_hWnd);
+    EXPECT_TRUE(::GetForegroundWindow() == dlg.m_hWnd && ::GetFocus() == dlg.m_list);
     ::DestroyWindow(other);
     EXPECT_EQ(List(), (Items{pdfs[1], pdfs[2], pdfs[2], pdfs[0], pdfs[1], fits}));
     EXPECT_EQ(watcher->Take(),
@@ -190,36 +182,23 @@ TEST_F(MainDlgTest, DropAppendsThePdfsInOrderAndReportsTheRest) {
                      "Error|Following files could not be added because their names are too long:\r\n" + fits +
                          ".old.pdf\r\n"}));
     EXPECT_EQ(Enabled(), "A---MSCB");
-    // Without a file list: refused at DragEnter; the drop only focuses the list.
-    IDataObject* textOnly = nullptr;
-    ASSERT_TRUE(PutOnClipboard({}, "C:\\a.pdf") && SUCCEEDED(::OleGetClipboard(&textOnly)));
-    DWORD effect = DROPEFFECT_COPY;
-    EXPECT_TRUE(FAILED(dlg.DragEnter(textOnly, 0, {0, 0}, &effect)));
-    ::SetFocus(dlg.m_add);
-    EXPECT_EQ(dlg.Drop(textOnly, 0, {0, 0}, &effect), S_OK);
-    textOnly->Release();
-    EXPECT_EQ(List().size(), 6u);
-    EXPECT_EQ(::GetFocus(), dlg.m_list);
 }
 
 // Letters on the list run their gated commands whatever the modifiers; Delete and Ctrl+V act anywhere.
 TEST_F(MainDlgTest, ShortcutKeysRunTheirCommands) {
     const Items three = {"0", "1", "2"}, pasted = {"0", "1", "2", pdfs[0], pdfs[2]};
-    const Items refused = {kRefused + pdfs[0] + ".txt\r\n"};
     using Case = std::tuple<WORD, bool, int, std::vector<int>, Items, Items>;
     for (const auto& [key, ctrl, on, selected, after, seen] : {
              Case{'U', false, IDC_LIST, {1}, {"1", "0", "2"}, {}},
              Case{'D', false, IDC_LIST, {1}, {"0", "2", "1"}, {}},
-             Case{'E', false, IDC_LIST, {1}, {"0", "2"}, {}},
              Case{VK_DELETE, false, IDC_LIST, {0, 2}, {"1"}, {}},
              Case{VK_DELETE, true, IDC_ADD, {0}, {"1", "2"}, {}},
              Case{'M', false, IDC_LIST, {}, three, {"Save As"}},
-             Case{'A', true, IDC_LIST, {}, three, {"Open"}},
-             Case{'S', false, IDC_LIST, {}, three, {"Save As"}},
+             Case{'S', true, IDC_LIST, {}, three, {"Save As"}},
              Case{'B', true, IDC_LIST, {}, three, {"About Varnello"}},
              Case{'F', false, IDC_LIST, {1}, three, {}},
              Case{'V', false, IDC_LIST, {}, three, {}},
-             Case{'V', true, IDCANCEL, {}, pasted, refused},
+             Case{'V', true, IDCANCEL, {}, pasted, {kRefused + pdfs[0] + ".txt\r\n"}},
          }) {
         Fill(three, selected);
         ASSERT_TRUE(PutOnClipboard({pdfs[0], pdfs[0] + ".txt", pdfs[2]}));
@@ -233,21 +212,18 @@ TEST_F(MainDlgTest, ShortcutKeysRunTheirCommands) {
 TEST_F(MainDlgTest, MergeWritesTheListInOrderAndReports) {
     const std::string a = dir.Path("a.pdf"), b = dir.Path("b.pdf"), c = dir.Path("c.pdf");
     WritePdf(a, {"a1"}), WritePdf(b, {"b1", "b2"}), WritePdf(c, {"c1"});
-    const std::string gone = dir.Path("gone.pdf"), saved = "Varnello|File is successfully saved.";
+    const std::string gone = dir.Path("gone.pdf"), saved = "Varnello|File is successfully saved.",
+                      out = dir.Path("Σύνοψη.pdf");
+    const std::string failed =
+        "Error|Following files could not be merged, probably because they are not valid PDF files:\r\n" +
+        gone + "\r\n\r\nFile is saved but there are some errors.";
     using Case = std::tuple<Items, std::string, std::string, Items, Lines>; // ... output, typed, seen, pages
-    for (
-        const auto& [inputs, output, typed, seen, pages] : {
-            Case{{b, a, c}, "", dir.Path("Σύνοψη.pdf"), {"Save As", saved}, {"b1", "b2", "a1", "c1"}},
-            Case{{a, b}, "", "", {"Save As"}, {}},
-            Case{
-                {c, gone, a},
-                dir.Path("Σύνοψη.pdf"),
-                "",
-                {"Error|Following files could not be merged, probably because they are not valid PDF files:\r\n" +
-                 gone + "\r\n\r\nFile is saved but there are some errors."},
-                {"c1", "a1"}},
-            Case{{a, b}, a, "", {saved}, {"a1", "b1", "b2"}},
-        }) {
+    for (const auto& [inputs, output, typed, seen, pages] : {
+             Case{{b, a, c}, "", out, {"Save As", saved}, {"b1", "b2", "a1", "c1"}},
+             Case{{a, b}, "", "", {"Save As"}, {}},
+             Case{{c, gone, a}, out, "", {failed}, {"c1", "a1"}},
+             Case{{a, b}, a, "", {saved}, {"a1", "b1", "b2"}},
+         }) {
         const Items before = dir.Entries();
         Fill(inputs);
         ::SetWindowTextA(dlg.m_output, output.c_str());
@@ -261,7 +237,7 @@ TEST_F(MainDlgTest, MergeWritesTheListInOrderAndReports) {
     EXPECT_EQ(dir.Entries().size(), 7u) << "no temporary file is left";
 }
 
-// The window does not repaint while it validates or merges, so the pointer says it works.
+// The window does not repaint while it validates or merges, so the pointer (off windows) says it works.
 volatile bool g_sawWait = false, g_watching = false;
 DWORD WINAPI WatchCursor(void*) {
     for (CURSORINFO info = {sizeof info, 0, nullptr, {}}; g_watching; ::Sleep(1))
@@ -277,8 +253,7 @@ TEST_F(MainDlgTest, TheWaitCursorShowsWhileItWorks) {
     PathList paths(Items(10, big));
     const HCURSOR cross = ::LoadCursorA(nullptr, IDC_CROSS);
     for (bool merge : {false, true}) {
-        ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1,
-                       ::GetSystemMetrics(SM_CYSCREEN) - 1); // off windows
+        ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
         ::SetCursor(cross);
         g_sawWait = false, g_watching = true;
         HANDLE thread = ::CreateThread(nullptr, 0, WatchCursor, nullptr, 0, nullptr);
@@ -299,10 +274,6 @@ TEST_F(MainDlgTest, AboutShowsTheAboutTextWhilePastingIsBlocked) {
         GenericTextDialog* about = dlg.m_aboutDialog;
         if (!about || !::IsWindowVisible(about->m_hWnd))
             return false;
-        auto* product =
-            static_cast<const nsHTMLItem::CTextItem*>(about->MarkupWindow().GetRenderer().Items()[0]);
-        EXPECT_EQ(std::string(product->m_text.Data(), product->m_text.Count()),
-                  "Varnello Application (v.1.1)");
         EXPECT_FALSE(::IsWindowEnabled(dlg.m_hWnd));
         RECT box, main;
         ::GetWindowRect(about->m_hWnd, &box), ::GetWindowRect(dlg.m_hWnd, &main);
@@ -323,10 +294,7 @@ TEST_F(MainDlgTest, AboutShowsTheAboutTextWhilePastingIsBlocked) {
 TEST(MainDlgModal, EndsWithTheCommandsIdThroughEveryWayOfClosing) {
     const std::pair<void (*)(MainDlg&), INT_PTR> ways[] = {
         {[](MainDlg& d) { ::SendMessageA(d.m_close, BM_CLICK, 0, 0); }, IDCANCEL},
-        {[](MainDlg& d) { ::PostMessageA(d.m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0); }, IDCANCEL},
-        {[](MainDlg& d) { PressKey(d.m_list, VK_ESCAPE); }, IDCANCEL},
         {[](MainDlg& d) { PressKey(d.m_list, 'C'); }, 0},
-        {[](MainDlg& d) { PressKey(d.m_add, 'C'); }, IDCANCEL}, // the dialog manager's mnemonic
         {[](MainDlg& d) { ::EnableWindow(d.m_close, FALSE), PressKey(d.m_list, 'C'); }, kTimedOutResult},
     };
     for (const auto& way : ways) {

@@ -20,7 +20,6 @@ TEST(OpenDialogNames, OneFileIsTheBufferSeveralAreFolderBackslashNameInTheDialog
                   5,
                   9999,
                   {"D:\\x\\a.pdf", "D:\\x\\a-much-longer-name.pdf", "D:\\x\\m\xe9moire.pdf"}},
-             Case{std::string("C:\\\0a.pdf\0b.pdf\0\0", 17), 4, 9999, {"C:\\\\a.pdf", "C:\\\\b.pdf"}},
              Case{std::string("C:\\d\0a.pdf\0bbbbbbb", 18), 5, 18, {"C:\\d\\a.pdf"}},
              Case{"C:\\d\\abc", 5, 8, {"C:\\d\\ab"}},
              Case{std::string("\0\0", 2), 0, 9999, {}},

@@ -20,22 +20,20 @@ struct DropAfterAFewRounds : IDropSource {
 
 } // namespace
 
-bool PutOnClipboard(const Items& names, const char* text) {
+bool PutOnClipboard(const Items& names) {
     std::wstring wide;
     for (const std::string& name : names)
         wide += Wide(name) + L'\0';
     const DROPFILES header = {sizeof header, {}, FALSE, TRUE};
-    const size_t size = text ? std::strlen(text) + 1 : sizeof header + (wide.size() + 1) * 2;
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof header + (wide.size() + 1) * 2);
     auto* bytes = static_cast<char*>(::GlobalLock(memory));
-    std::memcpy(bytes, text ? static_cast<const void*>(text) : &header, text ? size : sizeof header);
-    if (!text)
-        std::memcpy(bytes + sizeof header, wide.data(), wide.size() * 2);
+    std::memcpy(bytes, &header, sizeof header);
+    std::memcpy(bytes + sizeof header, wide.data(), wide.size() * 2);
     ::GlobalUnlock(memory);
     for (int attempt = 0; attempt < 20 && !::OpenClipboard(nullptr); ++attempt)
         ::Sleep(50);
     ::EmptyClipboard();
-    const bool set = ::SetClipboardData(text ? CF_TEXT : CF_HDROP, memory) != nullptr;
+    const bool set = ::SetClipboardData(CF_HDROP, memory) != nullptr;
     ::CloseClipboard();
     return set;
 }

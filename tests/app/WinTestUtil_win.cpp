@@ -30,14 +30,10 @@ std::vector<HWND> ThreadWindows(DWORD threadId, const std::string& className) {
     return found;
 }
 
-namespace {
-
-DWORD Patience(DWORD milliseconds) {
+static DWORD Patience(DWORD milliseconds) {
     const char* factor = std::getenv("VARNELLO_TEST_PATIENCE");
     return milliseconds * DWORD(factor && std::atoi(factor) > 1 ? std::atoi(factor) : 1);
 }
-
-} // namespace
 
 void PumpMessages(HWND dialog, DWORD milliseconds) {
     for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < milliseconds; ::Sleep(5)) {
@@ -60,7 +56,6 @@ namespace {
 std::function<bool()> g_action;
 bool g_acting = false;
 DWORD g_deadline = 0;
-UINT_PTR g_timer = 0;
 
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     if (LONG(::GetTickCount() - g_deadline) > 0) {
@@ -76,7 +71,6 @@ HWND g_mainWindow = nullptr;
 std::string g_fileName;
 std::set<HWND> g_answered;
 Items g_seen;
-UINT_PTR g_watchTimer = 0;
 
 void CALLBACK Answer(HWND, UINT, UINT_PTR, DWORD) {
     for (HWND box : ThreadWindows(::GetCurrentThreadId())) {
@@ -98,24 +92,15 @@ ActionInLoop::ActionInLoop(std::function<bool()> action, DWORD timeoutMs) {
     g_action = std::move(action);
     g_acting = false;
     g_deadline = ::GetTickCount() + Patience(timeoutMs);
-    g_timer = ::SetTimer(nullptr, 0, 50, Tick);
-}
-
-ActionInLoop::~ActionInLoop() {
-    ::KillTimer(nullptr, g_timer);
+    m_timer = ::SetTimer(nullptr, 0, 50, Tick);
 }
 
 DialogWatcher::DialogWatcher(HWND mainWindow, std::string fileName) {
     g_mainWindow = mainWindow, g_fileName = std::move(fileName), g_seen.clear();
-    g_watchTimer = ::SetTimer(nullptr, 0, 50, Answer);
-}
-
-DialogWatcher::~DialogWatcher() {
-    ::KillTimer(nullptr, g_watchTimer);
+    m_timer = ::SetTimer(nullptr, 0, 50, Answer);
 }
 
 Items DialogWatcher::Take() {
-    PumpMessages(nullptr, 100); // a box whose loop has just ended may still be shown
     Items seen;
     seen.swap(g_seen);
     return seen;

@@ -1,9 +1,7 @@
-// Helpers of the Windows tests of the shell, the window framework and the dialogs (those from
-// PutOnClipboard on use OLE and live in ShellTestSupport_win.cpp).
+// Helpers of the Windows tests of the shell, the window framework and the dialogs (OLE in ShellTestSupport).
 #pragma once
 
 #include <windows.h>
-#include <ole2.h>
 
 #include <functional>
 #include <string>
@@ -14,26 +12,26 @@ using Items = std::vector<std::string>;
 std::string WindowText(HWND window);
 std::string ClassName(HWND window);
 std::wstring Wide(const std::string& utf8);
-// The top-level windows of a thread (of any process) of a class: dialogs and message boxes.
+// A thread's top-level windows of a class: dialogs and message boxes.
 std::vector<HWND> ThreadWindows(DWORD threadId, const std::string& className = "#32770");
 
 void PumpMessages(HWND dialog = nullptr, DWORD milliseconds = 150);
-// Polls `condition` while pumping messages; false when it is still false after 20 s (times
-// VARNELLO_TEST_PATIENCE, for machines that run programs slowly).
+// Polls `condition` while pumping messages; false after 20 s (times VARNELLO_TEST_PATIENCE).
 bool WaitUntil(const std::function<bool()>& condition);
 
 constexpr INT_PTR kTimedOutResult = 0x7E57;
-// Runs `action` every 50 ms inside the next loop this thread runs until it returns true; after
-// `timeoutMs` ends the thread's dialogs with kTimedOutResult, so a test fails instead of hanging.
+// Runs `action` every 50 ms in this thread's loops until it returns true; after `timeoutMs` ends
+// its dialogs with kTimedOutResult.
 struct ActionInLoop {
     explicit ActionInLoop(std::function<bool()> action, DWORD timeoutMs = 20000);
-    ~ActionInLoop();
+    ~ActionInLoop() { ::KillTimer(nullptr, m_timer); }
+    UINT_PTR m_timer;
 };
 
 // Focuses `window` (unless null) and presses `key` as real input, with Ctrl when asked.
 void PressKey(HWND window, WORD key, bool withCtrl = false);
-// Puts a shell file list (CF_HDROP, UTF-16 names) on the clipboard, or `text` when it is set.
-bool PutOnClipboard(const Items& names, const char* text = nullptr);
+// Puts a shell file list (CF_HDROP, UTF-16 names) on the clipboard.
+bool PutOnClipboard(const Items& names);
 // Drops those names on `target` through OLE's drag loop, with OLE's own data object.
 HRESULT DropOnto(HWND target, const Items& names);
 
@@ -42,6 +40,7 @@ HRESULT DropOnto(HWND target, const Items& names);
 // that is set, anything else with Cancel. One at a time.
 struct DialogWatcher {
     explicit DialogWatcher(HWND mainWindow, std::string fileName = "");
-    ~DialogWatcher();
+    ~DialogWatcher() { ::KillTimer(nullptr, m_timer); }
+    UINT_PTR m_timer;
     Items Take(); // what was seen; forgets it
 };
