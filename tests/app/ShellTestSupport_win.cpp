@@ -40,6 +40,7 @@ bool PutOnClipboard(const Items& names) {
 
 HRESULT DropOnto(HWND target, const Items& names) {
     IDataObject* data = nullptr;
+    ::OleInitialize(nullptr); // once per thread; later calls only count
     if (!PutOnClipboard(names) || FAILED(::OleGetClipboard(&data)))
         return E_FAIL;
     RECT rect = {};

@@ -32,7 +32,7 @@ struct ActionInLoop {
 void PressKey(HWND window, WORD key, bool withCtrl = false);
 // Puts a shell file list (CF_HDROP, UTF-16 names) on the clipboard.
 bool PutOnClipboard(const Items& names);
-// Drops those names on `target` through OLE's drag loop, with OLE's own data object.
+// Drops those names on `target` through OLE's drag loop and data object.
 HRESULT DropOnto(HWND target, const Items& names);
 
 // Answers the dialogs this thread opens but `mainWindow`, from inside their loops, and writes each
