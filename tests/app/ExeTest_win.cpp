@@ -1,4 +1,4 @@
-// The shipped exe as a process: its window, its button states, a drop from this one, exit code 0.
+// The shipped exe as a process: its window, its button states, exit code 0.
 #include "resources/resource.h"
 #include "tests/app/WinTestUtil_win.h"
 
@@ -41,11 +41,6 @@ TEST(Exe, ShowsTheMainWindowWithItsCaptionControlsAndButtonStates) {
     for (int id : {IDC_ADD, IDC_REMOVE, IDC_UP, IDC_DOWN, IDOK, IDC_SELECT, IDCANCEL, ID_APP_ABOUT})
         enabled += ::IsWindowEnabled(::GetDlgItem(window, id)) ? WindowText(::GetDlgItem(window, id)) : "-";
     EXPECT_EQ(enabled, "&Add----&Select&CloseA&bout");
-    // A drop from another program in front, as a file manager would be, brings the window forward.
-    HWND other = ::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 9, 9, nullptr, 0, 0, 0);
-    ::SetForegroundWindow(other);
-    EXPECT_EQ(DropOnto(::GetDlgItem(window, IDC_LIST), {}), DRAGDROP_S_DROP);
-    EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == window; }));
     ::PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(ExitCode(app), 0u);
 }
