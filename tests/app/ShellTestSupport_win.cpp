@@ -3,7 +3,6 @@
 #include <shlobj.h>
 
 #include <cstring>
-#include <set>
 
 namespace {
 
@@ -21,32 +20,27 @@ struct DropAfterAFewRounds : IDropSource {
 
 } // namespace
 
-bool PutOnClipboard(const Items& names, const char* text) {
+bool PutOnClipboard(const Items& names) {
     std::wstring wide;
-    for (const std::string& name : names) {
-        std::wstring converted(name.size(), L'\0');
-        converted.resize(size_t(::MultiByteToWideChar(CP_UTF8, 0, name.data(), int(name.size()),
-                                                      &converted[0], int(converted.size()))));
-        wide += converted + L'\0';
-    }
+    for (const std::string& name : names)
+        wide += Wide(name) + L'\0';
     const DROPFILES header = {sizeof header, {}, FALSE, TRUE};
-    const size_t size = text ? std::strlen(text) + 1 : sizeof header + (wide.size() + 1) * 2;
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof header + (wide.size() + 1) * 2);
     auto* bytes = static_cast<char*>(::GlobalLock(memory));
-    std::memcpy(bytes, text ? static_cast<const void*>(text) : &header, text ? size : sizeof header);
-    if (!text)
-        std::memcpy(bytes + sizeof header, wide.data(), wide.size() * 2);
+    std::memcpy(bytes, &header, sizeof header);
+    std::memcpy(bytes + sizeof header, wide.data(), wide.size() * 2);
     ::GlobalUnlock(memory);
     for (int attempt = 0; attempt < 20 && !::OpenClipboard(nullptr); ++attempt)
         ::Sleep(50);
     ::EmptyClipboard();
-    const bool set = ::SetClipboardData(text ? CF_TEXT : CF_HDROP, memory) != nullptr;
+    const bool set = ::SetClipboardData(CF_HDROP, memory) != nullptr;
     ::CloseClipboard();
     return set;
 }
 
 HRESULT DropOnto(HWND target, const Items& names) {
     IDataObject* data = nullptr;
+    ::OleInitialize(nullptr); // once per thread; later calls only count
     if (!PutOnClipboard(names) || FAILED(::OleGetClipboard(&data)))
         return E_FAIL;
     RECT rect = {};
@@ -59,81 +53,4 @@ HRESULT DropOnto(HWND target, const Items& names) {
     data->Release();
     PumpMessages(::GetAncestor(target, GA_ROOT));
     return result;
-}
-
-DialogWatcher::DialogWatcher(DWORD uiThread, HWND mainWindow, std::string fileName)
-    : m_uiThread(uiThread), m_mainWindow(mainWindow), m_fileName(std::move(fileName)) {
-    ::InitializeCriticalSection(&m_lock);
-    m_thread = ::CreateThread(nullptr, 0, Run, this, 0, nullptr);
-}
-
-DialogWatcher::~DialogWatcher() {
-    ::InterlockedExchange(&m_stop, 1);
-    ::WaitForSingleObject(m_thread, INFINITE);
-    ::CloseHandle(m_thread);
-    ::DeleteCriticalSection(&m_lock);
-}
-
-Items DialogWatcher::Take(size_t atLeast) {
-    for (DWORD waited = 0; size_t(m_count) < atLeast && waited < Patience(20000); waited += 30)
-        ::Sleep(30);
-    Items seen;
-    ::EnterCriticalSection(&m_lock);
-    seen.swap(m_seen);
-    m_count = 0;
-    ::LeaveCriticalSection(&m_lock);
-    return seen;
-}
-
-DWORD WINAPI DialogWatcher::Run(void* param) {
-    auto* self = static_cast<DialogWatcher*>(param);
-    const HCURSOR wait = ::LoadCursorA(nullptr, IDC_WAIT);
-    std::set<HWND> answered;
-    for (unsigned round = 0; !::InterlockedCompareExchange(&self->m_stop, 0, 0); ::Sleep(1), ++round) {
-        CURSORINFO cursor = {};
-        cursor.cbSize = sizeof cursor;
-        if (::GetCursorInfo(&cursor) && cursor.hCursor == wait)
-            self->sawWaitCursor = true;
-        for (HWND box : round % 20 ? std::vector<HWND>() : ThreadWindows(self->m_uiThread)) {
-            if (box == self->m_mainWindow || !::IsWindowVisible(box) || !answered.insert(box).second)
-                continue;
-            // A file dialog has a name box (0x47C); a message box has its text in static 0xFFFF.
-            HWND nameBox = ::GetDlgItem(box, 0x47C), text = ::GetDlgItem(box, 0xFFFF);
-            ::EnterCriticalSection(&self->m_lock);
-            self->m_seen.push_back(WindowText(box) + (!nameBox && text ? "|" + WindowText(text) : ""));
-            self->m_count = LONG(self->m_seen.size());
-            ::LeaveCriticalSection(&self->m_lock);
-            if (nameBox && !self->m_fileName.empty())
-                ::SendMessageA(nameBox, WM_SETTEXT, 0, LPARAM(self->m_fileName.c_str()));
-            ::PostMessageA(box, WM_COMMAND, nameBox && !self->m_fileName.empty() ? IDOK : IDCANCEL, 0);
-        }
-    }
-    return 0;
-}
-
-RunningVarnello::RunningVarnello(const char* exe, const char* folder) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    char commandLine[] = "varnello.exe ignored arguments";
-    if (::CreateProcessA(exe, commandLine, nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &process))
-        WaitUntil([&] {
-            for (HWND w : ThreadWindows(process.dwThreadId))
-                window = ::IsWindowVisible(w) ? w : window;
-            return window != nullptr;
-        });
-}
-
-RunningVarnello::~RunningVarnello() {
-    if (::WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
-        ::TerminateProcess(process.hProcess, 99);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-}
-
-long RunningVarnello::ExitCode() const {
-    DWORD code = 0;
-    if (::WaitForSingleObject(process.hProcess, Patience(20000)) != WAIT_OBJECT_0)
-        return -1;
-    ::GetExitCodeProcess(process.hProcess, &code);
-    return long(code);
 }

@@ -1,6 +1,7 @@
 #include "tests/app/WinTestUtil_win.h"
 
 #include <cstdlib>
+#include <set>
 
 std::string WindowText(HWND window) {
     char text[2048] = "";
@@ -14,6 +15,13 @@ std::string ClassName(HWND window) {
     return name;
 }
 
+std::wstring Wide(const std::string& utf8) {
+    std::wstring wide(utf8.size(), L'\0');
+    wide.resize(
+        size_t(::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), &wide[0], int(wide.size()))));
+    return wide;
+}
+
 std::vector<HWND> ThreadWindows(DWORD threadId, const std::string& className) {
     std::vector<HWND> found;
     for (HWND w = nullptr; (w = ::FindWindowExA(nullptr, w, className.c_str(), nullptr)) != nullptr;)
@@ -22,20 +30,7 @@ std::vector<HWND> ThreadWindows(DWORD threadId, const std::string& className) {
     return found;
 }
 
-Items ListItems(HWND list) {
-    Items items;
-    for (LRESULT i = 0; i < ::SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) {
-        std::wstring wide(size_t(::SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
-        wide.resize(size_t(::SendMessageW(list, LB_GETTEXT, i, LPARAM(&wide[0]))));
-        std::string text(wide.size() * 4, '\0');
-        text.resize(size_t(::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), int(wide.size()), &text[0],
-                                                 int(text.size()), nullptr, nullptr)));
-        items.push_back(text);
-    }
-    return items;
-}
-
-DWORD Patience(DWORD milliseconds) {
+static DWORD Patience(DWORD milliseconds) {
     const char* factor = std::getenv("VARNELLO_TEST_PATIENCE");
     return milliseconds * DWORD(factor && std::atoi(factor) > 1 ? std::atoi(factor) : 1);
 }
@@ -43,12 +38,9 @@ DWORD Patience(DWORD milliseconds) {
 void PumpMessages(HWND dialog, DWORD milliseconds) {
     for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < milliseconds; ::Sleep(5)) {
         MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (!dialog || !::IsWindow(dialog) || !::IsDialogMessageA(dialog, &msg)) {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageA(&msg);
-            }
-        }
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            if (!dialog || !::IsWindow(dialog) || !::IsDialogMessageA(dialog, &msg))
+                ::TranslateMessage(&msg), ::DispatchMessageA(&msg);
     }
 }
 
@@ -64,7 +56,6 @@ namespace {
 std::function<bool()> g_action;
 bool g_acting = false;
 DWORD g_deadline = 0;
-UINT_PTR g_timer = 0;
 
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     if (LONG(::GetTickCount() - g_deadline) > 0) {
@@ -76,17 +67,43 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     }
 }
 
+HWND g_mainWindow = nullptr;
+std::string g_fileName;
+std::set<HWND> g_answered;
+Items g_seen;
+
+void CALLBACK Answer(HWND, UINT, UINT_PTR, DWORD) {
+    for (HWND box : ThreadWindows(::GetCurrentThreadId())) {
+        if (box == g_mainWindow || !::IsWindowVisible(box) || !g_answered.insert(box).second)
+            continue;
+        // A file dialog has a name box (0x47C); a message box has its text in static 0xFFFF.
+        HWND nameBox = ::GetDlgItem(box, 0x47C), text = ::GetDlgItem(box, 0xFFFF);
+        g_seen.push_back(WindowText(box) + (!nameBox && text ? "|" + WindowText(text) : ""));
+        const bool typed = nameBox && !g_fileName.empty();
+        if (typed)
+            ::SendMessageA(nameBox, WM_SETTEXT, 0, LPARAM(g_fileName.c_str()));
+        ::PostMessageA(box, WM_COMMAND, typed ? IDOK : IDCANCEL, 0);
+    }
+}
+
 } // namespace
 
 ActionInLoop::ActionInLoop(std::function<bool()> action, DWORD timeoutMs) {
     g_action = std::move(action);
     g_acting = false;
     g_deadline = ::GetTickCount() + Patience(timeoutMs);
-    g_timer = ::SetTimer(nullptr, 0, 50, Tick);
+    m_timer = ::SetTimer(nullptr, 0, 50, Tick);
 }
 
-ActionInLoop::~ActionInLoop() {
-    ::KillTimer(nullptr, g_timer);
+DialogWatcher::DialogWatcher(HWND mainWindow, std::string fileName) {
+    g_mainWindow = mainWindow, g_fileName = std::move(fileName), g_seen.clear();
+    m_timer = ::SetTimer(nullptr, 0, 50, Answer);
+}
+
+Items DialogWatcher::Take() {
+    Items seen;
+    seen.swap(g_seen);
+    return seen;
 }
 
 void PressKey(HWND window, WORD key, bool withCtrl) {
@@ -95,17 +112,13 @@ void PressKey(HWND window, WORD key, bool withCtrl) {
         ::SetFocus(window);
         PumpMessages(nullptr, 50);
     }
-    const WORD keys[] = {WORD(withCtrl ? VK_CONTROL : 0), key, key, WORD(withCtrl ? VK_CONTROL : 0)};
-    std::vector<INPUT> inputs;
-    for (int i = 0; i < 4; ++i) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = keys[i];
-        input.ki.wScan = WORD(::MapVirtualKeyA(keys[i], MAPVK_VK_TO_VSC));
-        input.ki.dwFlags = (keys[i] == VK_DELETE ? KEYEVENTF_EXTENDEDKEY : 0) | (i > 1 ? KEYEVENTF_KEYUP : 0);
-        if (keys[i])
-            inputs.push_back(input);
-    }
-    ::SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+    const DWORD extended = key == VK_DELETE ? KEYEVENTF_EXTENDEDKEY : 0;
+    const BYTE scan = BYTE(::MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+    if (withCtrl)
+        ::keybd_event(VK_CONTROL, 0x1D, 0, 0);
+    ::keybd_event(BYTE(key), scan, extended, 0);
+    ::keybd_event(BYTE(key), scan, extended | KEYEVENTF_KEYUP, 0);
+    if (withCtrl)
+        ::keybd_event(VK_CONTROL, 0x1D, KEYEVENTF_KEYUP, 0);
     PumpMessages(window ? ::GetAncestor(window, GA_ROOT) : nullptr);
 }
