@@ -5,6 +5,22 @@
 
 #include <gtest/gtest.h>
 
+namespace {
+
+INT_PTR CALLBACK OpenDialog(HWND, UINT message, WPARAM, LPARAM) {
+    return message == WM_INITDIALOG;
+}
+
+// Ends the modal run with 100 + the number of the dialog's children.
+INT_PTR CALLBACK CountChildren(HWND dialog, UINT message, WPARAM, LPARAM) {
+    int children = 0;
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        ++children;
+    return message == WM_INITDIALOG && EndDialog(dialog, 100 + children);
+}
+
+} // namespace
+
 // The generic dialog's template, standard and extended: caption, font, buttons in template order at
 // their mapped places; grown past 1024 bytes, still one template that runs modally.
 TEST(TemplateOnWindows, StandardAndExtendedTemplatesMakeTheGenericDialog) {
@@ -14,9 +30,9 @@ TEST(TemplateOnWindows, StandardAndExtendedTemplatesMakeTheGenericDialog) {
         ASSERT_TRUE(t.Create(extended, "Generic", 100, 100, 300, 200, 0x10C00880, 0, "Arial", 10));
         for (const auto& [id, text] : buttons)
             ASSERT_TRUE(t.AddControl(0x0080u, uint16_t(id), 100, 100, 100, 20, 0x00010001, 0, text.c_str()));
-        HWND dialog = CreateDialogIndirectParamA(
-            GetModuleHandleA(nullptr), static_cast<LPCDLGTEMPLATEA>(t.GetTemplatePtr()), nullptr,
-            [](HWND, UINT m, WPARAM, LPARAM) -> INT_PTR { return m == WM_INITDIALOG; }, 0);
+        HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr),
+                                                 static_cast<LPCDLGTEMPLATEA>(t.GetTemplatePtr()), nullptr,
+                                                 OpenDialog, 0);
         ASSERT_NE(dialog, nullptr) << GetLastError();
         LOGFONTA font{};
         GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)), sizeof font, &font);
@@ -38,15 +54,8 @@ TEST(TemplateOnWindows, StandardAndExtendedTemplatesMakeTheGenericDialog) {
         for (uint16_t id = 100; id < 140; ++id)
             ASSERT_TRUE(t.AddControl(0x0082u, id, 0, 0, 10, 10, 0, 0, "a static text of some length"));
         EXPECT_GT(t.GetAllocated(), 1024u);
-        EXPECT_EQ(144,
-                  DialogBoxIndirectParamA(
-                      GetModuleHandleA(nullptr), static_cast<LPCDLGTEMPLATEA>(t.GetTemplatePtr()), nullptr,
-                      [](HWND dialog, UINT message, WPARAM, LPARAM) -> INT_PTR {
-                          int children = 0; // ends the run with 100 + their number
-                          for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-                              ++children;
-                          return message == WM_INITDIALOG && EndDialog(dialog, 100 + children);
-                      },
-                      0));
+        EXPECT_EQ(144, DialogBoxIndirectParamA(GetModuleHandleA(nullptr),
+                                               static_cast<LPCDLGTEMPLATEA>(t.GetTemplatePtr()), nullptr,
+                                               CountChildren, 0));
     }
 }
